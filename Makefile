@@ -1,0 +1,44 @@
+# The two commands: `make run` starts the player, `make test` runs every test.
+BUILD ?= build
+JOBS ?= 2
+FUZZ_SECONDS ?= 180
+
+.PHONY: all setup build run test test-asan fuzz bench clean
+
+all: build
+
+setup:
+	@tools/setup.sh
+
+$(BUILD)/CMakeCache.txt: | setup
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: setup $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	tools/run.sh
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-asan: setup
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKAVRO_SANITIZE=ON
+	cmake --build build-asan -j$(JOBS)
+	cd build-asan && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j$(JOBS)
+
+# libFuzzer targets for every reader of outside bytes, FUZZ_SECONDS each.
+fuzz: setup
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVRO_FUZZ=ON -DBUILD_TESTING=OFF
+	cmake --build build-fuzz -j$(JOBS)
+	tools/fuzz.sh build-fuzz $(FUZZ_SECONDS)
+
+# Benchmarks, each figure beside its reference measured in the same run.
+bench: setup
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVRO_BENCH=ON -DBUILD_TESTING=OFF
+	cmake --build build-bench -j$(JOBS)
+	tests/with-xvfb.sh build-bench/bench/bench_startup
+
+clean:
+	rm -rf $(BUILD) build-asan build-fuzz
