@@ -1,0 +1,108 @@
+// The standard components: picture box, label, panel, timer.
+#pragma once
+
+#include "platform/controls.h"
+
+#include <QImage>
+
+class QTimer;
+
+// A picture box: draws its picture unscaled at its top-left corner.
+class TImage : public TGraphicControl
+{
+    Q_OBJECT
+    Q_PROPERTY(QImage Picture READ Picture WRITE setPicture)
+    Q_PROPERTY(bool Stretch MEMBER m_stretch)
+    Q_PROPERTY(bool Center MEMBER m_center)
+    Q_PROPERTY(bool Proportional MEMBER m_proportional)
+    Q_PROPERTY(bool AutoSize MEMBER m_autoSize)
+    Q_PROPERTY(bool Transparent MEMBER m_transparent)
+
+public:
+    using TGraphicControl::TGraphicControl;
+    QImage Picture() const { return m_picture; }
+    // The picture is copied; repaints the whole box.
+    void setPicture(const QImage &picture);
+    void Paint(QPainter &painter) override;
+
+private:
+    QImage m_picture;
+    bool m_stretch = false, m_center = false, m_proportional = false, m_autoSize = false,
+         m_transparent = false;
+};
+
+// A text label painted by its parent, on the parent's colour unless told otherwise.
+class TLabel : public TGraphicControl
+{
+    Q_OBJECT
+    Q_PROPERTY(bool WordWrap READ WordWrap WRITE setWordWrap)
+    Q_PROPERTY(bool AutoSize READ AutoSize WRITE setAutoSize)
+    Q_PROPERTY(bool Transparent MEMBER m_transparent)
+    Q_PROPERTY(bool IsControl MEMBER m_isControl)
+
+public:
+    explicit TLabel(TComponent *owner = nullptr);
+    bool WordWrap() const { return m_wordWrap; }
+    void setWordWrap(bool v);
+    bool AutoSize() const { return m_autoSize; }
+    void setAutoSize(bool v);
+    void setCaption(const QString &caption) override;
+    void Paint(QPainter &painter) override;
+    void Loaded() override { adjustBounds(); }
+
+protected:
+    void fontChanged() override;
+
+private:
+    void adjustBounds();
+    bool m_wordWrap = false, m_autoSize = true, m_transparent = false, m_isControl = false;
+};
+
+// A panel: a windowed container with an optional bevel, painting its own colour.
+class TPanel : public TWinControl
+{
+    Q_OBJECT
+    Q_PROPERTY(TBevelCut BevelOuter READ BevelOuter WRITE setBevelOuter)
+    Q_PROPERTY(TBevelCut BevelInner READ BevelInner WRITE setBevelInner)
+    Q_PROPERTY(bool ParentBackground MEMBER m_parentBackground)
+
+public:
+    enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
+    Q_ENUM(TBevelCut)
+    explicit TPanel(TComponent *owner = nullptr);
+    TBevelCut BevelOuter() const { return m_outer; }
+    void setBevelOuter(TBevelCut b) { m_outer = b; Invalidate(); }
+    TBevelCut BevelInner() const { return m_inner; }
+    void setBevelInner(TBevelCut b) { m_inner = b; Invalidate(); }
+    void paintClient(QPainter &painter, const QRect &dirty) override;
+
+private:
+    TBevelCut m_outer = bvRaised, m_inner = bvNone;
+    bool m_parentBackground = true;
+};
+
+class TTimer : public TComponent
+{
+    Q_OBJECT
+    Q_PROPERTY(bool Enabled READ Enabled WRITE setEnabled)
+    Q_PROPERTY(int Interval READ Interval WRITE setInterval)
+
+public:
+    explicit TTimer(TComponent *owner = nullptr);
+    bool Enabled() const { return m_enabled; }
+    // A timer that is already on keeps running and is not restarted.
+    void setEnabled(bool enabled);
+    int Interval() const { return m_interval; }
+    void setInterval(int interval);
+    QByteArray eventSignature(const QByteArray &event) const override;
+    void Loaded() override { update(); }
+
+private:
+    void update();
+    QTimer *m_timer;
+    bool m_enabled = true;
+    int m_interval = 1000;
+};
+
+// Registers the platform's component classes with the form reader.
+void registerStandardComponents();

@@ -1,0 +1,251 @@
+// The player window's face: the gauge's look and value rules, painting order, and the hit test.
+#include "../common/testmain.h"
+#include "platform/graphics.h"
+#include "player/SDIMAIN.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+const QRgb kWhite = qRgb(255, 255, 255), kSilver = qRgb(192, 192, 192), kBlack = qRgb(0, 0, 0),
+           kDarkGrey = qRgb(63, 63, 63), kCream = qRgb(255, 251, 240);
+constexpr int W = 457, H = 29;
+
+// A gauge set up as the player window's.
+std::unique_ptr<TGauge> makeGauge()
+{
+    auto g = std::make_unique<TGauge>();
+    g->SetBounds(0, 0, W, H);
+    g->setForeColor(QColor(kSilver));
+    g->setBackColor(Qt::white);
+    g->Font()->setName(u"System"_s);
+    g->Font()->setHeight(-13);
+    return g;
+}
+} // namespace
+
+class TestFace : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { TPicture::RegisterPngAndJpeg(); }
+
+    void gaugePixels_data()
+    {
+        QTest::addColumn<int>("maxValue");
+        QTest::addColumn<int>("progress");
+        QTest::addColumn<int>("percent");
+        QTest::newRow("0 of 100") << 100 << 0 << 0;
+        QTest::newRow("1 of 3") << 3 << 1 << 33;
+        QTest::newRow("2 of 3") << 3 << 2 << 66;
+        QTest::newRow("half") << 1000 << 500 << 50;
+        QTest::newRow("all") << 250 << 250 << 100;
+        QTest::newRow("maximum 0") << 0 << 0 << 0;
+        QTest::newRow("above the maximum") << 40 << 41 << 100;
+        QTest::newRow("long medium, no overflow") << 2000000000 << 1999999999 << 99;
+    }
+    void gaugePixels()
+    {
+        QFETCH(int, maxValue);
+        QFETCH(int, progress);
+        QFETCH(int, percent);
+        auto g = makeGauge();
+        g->setMaxValue(maxValue);
+        g->setProgress(progress);
+        QCOMPARE(g->PercentDone(), percent);
+        const QImage img = g->render();
+        QCOMPARE(img.size(), QSize(W, H));
+        // The one-pixel black frame.
+        for (int x = 0; x < W; ++x) {
+            QCOMPARE(img.pixel(x, 0), kBlack);
+            QCOMPARE(img.pixel(x, H - 1), kBlack);
+        }
+        for (int y = 0; y < H; ++y) {
+            QCOMPARE(img.pixel(0, y), kBlack);
+            QCOMPARE(img.pixel(W - 1, y), kBlack);
+        }
+        // The bar reaches to (W - 1) * N / 100, that column not filled; row 2
+        // lies above the text.
+        const int end = (W - 1) * percent / 100;
+        for (int x = 1; x < W - 1; ++x)
+            QCOMPARE(img.pixel(x, 2), x < end ? kSilver : kWhite);
+        // The text: centred, drawn by inverting what lies beneath it.
+        const QString text = u"%1%"_s.arg(percent);
+        QFont font = g->Font()->qfont();
+        const QFontMetrics fm(font);
+        const int left = (W - 1 - fm.horizontalAdvance(text)) / 2;
+        const int top = (H - 1 - fm.height()) / 2;
+        int inverted = 0;
+        QRect ink;
+        for (int y = 1; y < H - 1; ++y) {
+            for (int x = 1; x < W - 1; ++x) {
+                const QRgb px = img.pixel(x, y);
+                const bool overBar = x < end;
+                if (px == (overBar ? kSilver : kWhite))
+                    continue;
+                QCOMPARE(px, overBar ? kDarkGrey : kBlack);
+                ++inverted;
+                ink |= QRect(x, y, 1, 1);
+            }
+        }
+        QVERIFY(inverted > 20);
+        QVERIFY2(ink.left() >= left && ink.right() < left + fm.horizontalAdvance(text) + 1,
+                 qPrintable(u"ink %1..%2, text box from %3"_s.arg(ink.left()).arg(ink.right()).arg(left)));
+        QVERIFY(ink.top() >= top && ink.bottom() < top + fm.height());
+    }
+
+    void maxValueRules()
+    {
+        auto g = makeGauge();
+        g->setProgress(80);
+        int repaints = g->repaintRequests();
+        g->setMaxValue(100); // the same value: nothing
+        QCOMPARE(g->repaintRequests(), repaints);
+        try {
+            g->setMaxValue(-5);
+            QFAIL("a maximum below the minimum was taken");
+        } catch (const EInvalidOperation &e) {
+            QCOMPARE(e.message(), u"Value must be between 1 and 2147483647"_s);
+        }
+        QCOMPARE(g->MaxValue(), 100);
+        QCOMPARE(g->Progress(), 80);
+        // A maximum below the progress lowers the progress, and repaints.
+        g->setMaxValue(50);
+        QCOMPARE(g->Progress(), 50);
+        QCOMPARE(g->PercentDone(), 100);
+        QVERIFY(g->repaintRequests() > repaints);
+        // A maximum equal to the minimum is allowed: 0%, no bar.
+        g->setMaxValue(0);
+        QCOMPARE(g->Progress(), 0);
+        QCOMPARE(g->PercentDone(), 0);
+        QCOMPARE(g->render().pixel(1, 2), kWhite);
+    }
+
+    void progressRepaintsOnlyOnWholePercent()
+    {
+        auto g = makeGauge();
+        g->setMaxValue(1000);
+        const int start = g->repaintRequests();
+        g->setProgress(5); // still 0%
+        g->setProgress(9);
+        QCOMPARE(g->repaintRequests(), start);
+        g->setProgress(10); // 1%
+        QCOMPARE(g->repaintRequests(), start + 1);
+        g->setProgress(10); // equal: nothing
+        g->setProgress(-7); // clamped to 0: 0%
+        QCOMPARE(g->Progress(), 0);
+        QCOMPARE(g->repaintRequests(), start + 2);
+        g->setProgress(5000); // clamped to the maximum
+        QCOMPARE(g->Progress(), 1000);
+        QCOMPARE(g->repaintRequests(), start + 3);
+    }
+
+    void windowPainting()
+    {
+        TForm1 form;
+        form.loadDescription();
+        QImage img = form.widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(img.size(), QSize(640, 70));
+        // Under the 22-row title picture its 25-row box shows the cream window.
+        for (int y = 22; y <= 24; ++y)
+            for (int x = 9; x < 639; x += 37)
+                QCOMPARE(img.pixel(x, y), kCream);
+        // Column 639: the title, then the upper right edge, then the right edge.
+        const QImage title = form.Image25->Picture(), edge = form.Image27->Picture();
+        for (int y = 0; y < 70; ++y) {
+            const QRgb expected = y < 10 ? title.pixel(639, y) : y < 18 ? edge.pixel(0, y - 10) : edge.pixel(0, y - 18);
+            QCOMPARE(img.pixel(639, y), expected);
+        }
+        // The left edge paints only its column 0; the button beneath shows at x 7..8.
+        QCOMPARE(img.pixel(7, 40), form.Image1->Picture().pixel(0, 8));
+        // The gauge with its frame and "0%".
+        QCOMPARE(img.pixel(175, 31), kBlack);
+        QCOMPARE(img.pixel(631, 59), kBlack);
+        QCOMPARE(img.pixel(176, 33), kWhite);
+        // A 35-wide picture in a 33-wide box loses its two rightmost columns.
+        form.Image1->setPicture(form.c->Picture());
+        QCOMPARE(form.c->Picture().width(), 35);
+        img = form.widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        for (int y = 33; y < 59; ++y)
+            QCOMPARE(img.pixel(39, y), form.c->Picture().pixel(32, y - 32));
+        // Hiding the play button uncovers x 72: the pause button's box reaches
+        // there but its 32-wide picture does not, so the cream window shows.
+        QCOMPARE(img.pixel(72, 45), form.Image6->Picture().pixel(0, 13));
+        form.Image6->Hide();
+        img = form.widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(img.pixel(72, 45), kCream);
+        QCOMPARE(img.pixel(71, 45), form.Image2->Picture().pixel(31, 45 - 31));
+    }
+
+    void hitTest_data()
+    {
+        QTest::addColumn<QPoint>("point");
+        QTest::addColumn<QString>("control");
+        QTest::newRow("pause and play: play") << QPoint(72, 40) << u"Image6"_s;
+        QTest::newRow("play and stop: play") << QPoint(104, 45) << u"Image6"_s;
+        QTest::newRow("stop and next: stop") << QPoint(135, 50) << u"Image5"_s;
+        QTest::newRow("previous and left edge: edge") << QPoint(8, 40) << u"Image26"_s;
+        QTest::newRow("previous button itself") << QPoint(9, 40) << u"Image1"_s;
+        QTest::newRow("title and left edge: edge") << QPoint(3, 20) << u"Image26"_s;
+        QTest::newRow("title above the left edge") << QPoint(3, 7) << u"Image25"_s;
+        QTest::newRow("title and upper right edge") << QPoint(639, 12) << u"Image27"_s;
+        QTest::newRow("title and right edge") << QPoint(639, 20) << u"Image30"_s;
+        QTest::newRow("title at column 639 row 9") << QPoint(639, 9) << u"Image25"_s;
+        QTest::newRow("both right edges") << QPoint(639, 50) << u"Image30"_s;
+        QTest::newRow("left and bottom edge") << QPoint(5, 68) << u"Image28"_s;
+        QTest::newRow("bottom edge and piece") << QPoint(600, 68) << u"Image29"_s;
+        QTest::newRow("bottom edge left of the piece") << QPoint(558, 68) << u"Image28"_s;
+        QTest::newRow("piece and right edge") << QPoint(639, 67) << u"Image30"_s;
+        QTest::newRow("gauge") << QPoint(400, 45) << u"Gauge1"_s;
+        QTest::newRow("cream field") << QPoint(170, 45) << QString();
+        QTest::newRow("row 24 under the title") << QPoint(300, 24) << u"Image25"_s;
+    }
+    void hitTest()
+    {
+        QFETCH(QPoint, point);
+        QFETCH(QString, control);
+        TForm1 form;
+        form.loadDescription();
+        TControl *hit = form.ControlAtPos(point);
+        QCOMPARE(hit ? hit->Name() : QString(), control);
+    }
+
+    void hiddenControlsTakeNothing()
+    {
+        TForm1 form;
+        form.loadDescription();
+        form.Image6->Hide();
+        QCOMPARE(form.ControlAtPos(QPoint(72, 40))->Name(), u"Image2"_s);
+        form.Image2->Hide();
+        QCOMPARE(form.ControlAtPos(QPoint(72, 40)), nullptr);
+    }
+
+    void componentsInCreationOrder()
+    {
+        TForm1 form;
+        form.loadDescription();
+        QStringList names;
+        for (TComponent *c : form.Components())
+            if (!qobject_cast<TMenuItem *>(c))
+                names << c->Name();
+        QCOMPARE(names.join(u' '), u"Image1 Image2 c Image4 Image5 Image6 Image3 Image7 Image8 Image9 Image10 "
+                                   "Image11 Image12 Image13 Image14 Image15 Image16 Image17 Image18 Image19 "
+                                   "Gauge1 Image25 Image26 Image27 Image28 Image29 Image30 MediaPlayer1 "
+                                   "OpenDialog1 Timer1 PopupMenu1 PopupMenu2"_s);
+        QCOMPARE(form.Caption(), u"Kavro"_s);
+        QCOMPARE(form.Color(), QColor(kCream));
+        QVERIFY(!form.MediaPlayer1->Visible());
+        QCOMPARE(form.MediaPlayer1->BoundsRect(), QRect(15, 31, 141, 27));
+        QVERIFY(!form.Timer1->Enabled());
+        QCOMPARE(form.Timer1->Interval(), 100);
+        QCOMPARE(form.Gauge1->MaxValue(), 100);
+        QCOMPARE(form.Image25->PopupMenu(), form.PopupMenu2);
+        QCOMPARE(form.Image26->PopupMenu(), nullptr);
+        QCOMPARE(form.PopupMenu(), form.PopupMenu1);
+    }
+};
+
+KAVRO_TEST_MAIN(TestFace)
+#include "test_face.moc"
