@@ -30,9 +30,10 @@ test-asan: setup
 
 # libFuzzer targets for every reader of outside bytes, FUZZ_SECONDS each.
 fuzz: setup
-	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVRO_FUZZ=ON -DBUILD_TESTING=OFF
-	cmake --build build-fuzz -j$(JOBS)
-	tools/fuzz.sh build-fuzz $(FUZZ_SECONDS)
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVRO_FUZZ=ON \
+	  -DBUILD_TESTING=OFF -DKAVRO_FUZZ_SECONDS=$(FUZZ_SECONDS)
+	cmake --build build-fuzz -j$(JOBS) --target fuzz_bmp fuzz_png fuzz_jpeg fuzz_form
+	for t in bmp png jpeg form; do cmake --build build-fuzz --target run_fuzz_$$t || exit 1; done
 
 # Benchmarks, each figure beside its reference measured in the same run.
 bench: setup
