@@ -108,3 +108,87 @@ inline QImage screenshot()
 }
 
 } // namespace xt
+
+namespace xt {
+
+// The player as a user meets it: a started process and its window.
+class Player
+{
+public:
+    explicit Player(const QStringList &args = {})
+    {
+        m_process.start(QStringLiteral(KAVRO_APP), args);
+        if (m_process.waitForStarted())
+            m_window = waitWindow(u"Kavro"_s, m_process.processId());
+    }
+    ~Player()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+    QProcess &process() { return m_process; }
+    const QString &window() const { return m_window; }
+    bool hasWindowManager() const { return qEnvironmentVariable("KAVRO_NO_WM") != u"1"_s; }
+    QRect geometry() const { return xt::geometry(m_window); }
+    // The player window as the screen shows it now.
+    QImage shot() const
+    {
+        const QRect g = geometry();
+        return screenshot().copy(g).convertToFormat(QImage::Format_RGB32);
+    }
+    // Screen coordinates of a point of the player window.
+    QPoint at(int x, int y) const { return geometry().topLeft() + QPoint(x, y); }
+    // Gives the player the keyboard: through the window manager when there is
+    // one, else directly (no window manager, no activation protocol).
+    void activate()
+    {
+        run(u"xdotool"_s, {hasWindowManager() ? u"windowactivate"_s : u"windowfocus"_s, u"--sync"_s, m_window});
+        QThread::msleep(100);
+    }
+    void keys(const QString &keys)
+    {
+        run(u"xdotool"_s, {u"key"_s, u"--clearmodifiers"_s, keys});
+        QThread::msleep(150);
+    }
+    bool waitExit(int ms = 10000) { return m_process.waitForFinished(ms); }
+
+private:
+    QProcess m_process;
+    QString m_window;
+};
+
+inline void mouseMoveTo(QPoint p)
+{
+    run(u"xdotool"_s, {u"mousemove"_s, QString::number(p.x()), QString::number(p.y())});
+}
+inline void mouseDown(int button = 1) { run(u"xdotool"_s, {u"mousedown"_s, QString::number(button)}); }
+inline void mouseUp(int button = 1) { run(u"xdotool"_s, {u"mouseup"_s, QString::number(button)}); }
+inline void typeText(const QString &text) { run(u"xdotool"_s, {u"type"_s, u"--delay"_s, u"5"_s, text}); }
+
+// Waits until `predicate` holds, polling every 50 ms, at most `ms`.
+template<class F>
+bool waitFor(F predicate, int ms = 10000)
+{
+    QDeadlineTimer deadline(ms);
+    while (!deadline.hasExpired()) {
+        if (predicate())
+            return true;
+        QThread::msleep(50);
+    }
+    return predicate();
+}
+
+// How far the gauge's silver bar reaches in a shot of the player window
+// (0 for no bar), read along a row above the text.
+inline int gaugeBar(const QImage &shot)
+{
+    int n = 0;
+    for (int x = 176; x < 631; ++x)
+        if (shot.pixel(x, 33) == qRgb(192, 192, 192))
+            ++n;
+    return n;
+}
+
+} // namespace xt
