@@ -1,6 +1,7 @@
 // The program's entry: start-up, the window set, the event loop and the exit.
 #include "platform/application.h"
 #include "platform/graphics.h"
+#include "about/unit2.h"
 #include "player/SDIMAIN.h"
 
 using namespace Qt::StringLiterals;
@@ -15,5 +16,6 @@ int main(int argc, char *argv[])
         TPicture::RegisterPngAndJpeg();
         Application->setTitle(u"Kavro"_s);
         Application->CreateForm(Form1);
+        Application->CreateForm(AboutBox);
     });
 }

@@ -248,15 +248,22 @@ private:
             } else {
                 break;
             }
+            // Parts written together ('a'#13'b') form one string, and so do
+            // parts joined by '+'; parts apart are separate (list items).
+            if (peek() == u'\'' || peek() == u'#')
+                continue;
+            const qsizetype savePos = m_pos;
+            const int saveLine = m_line;
             skipSpace();
-            if (peek() == u'+') {
-                ++m_pos;
-                skipSpace();
-                if (peek() != u'\'' && peek() != u'#')
-                    fail(u"String expected after '+'"_s);
-            } else if (peek() != u'\'' && peek() != u'#') {
+            if (peek() != u'+') {
+                m_pos = savePos;
+                m_line = saveLine;
                 break;
             }
+            ++m_pos;
+            skipSpace();
+            if (peek() != u'\'' && peek() != u'#')
+                fail(u"String expected after '+'"_s);
         }
         return out;
     }

@@ -265,10 +265,14 @@ void TForm::setVisible(bool visible)
             w->move(frame.topLeft());
         }
     }
+    const bool first = !w->property("kavroShownBefore").toBool();
+    w->setProperty("kavroShownBefore", true);
     m_activatePending = true;
     w->show();
     w->raise();
     w->activateWindow();
+    if (first && m_activeControl)
+        m_activeControl->SetFocus();
 }
 
 int TForm::ShowModal()

@@ -24,6 +24,7 @@ class TForm : public TWinControl
     Q_PROPERTY(int PixelsPerInch MEMBER m_pixelsPerInch)
     Q_PROPERTY(int TextHeight MEMBER m_textHeight)
     Q_PROPERTY(int ModalResult READ ModalResult WRITE setModalResult)
+    Q_PROPERTY(TWinControl *ActiveControl READ ActiveControl WRITE setActiveControl)
 
 public:
     enum TBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
@@ -52,6 +53,9 @@ public:
     TMainMenu *Menu() const { return m_menu; }
     void setMenu(TMainMenu *menu);
     int ModalResult() const { return m_modalResult; }
+    // The control that has the focus at the window's first showing.
+    TWinControl *ActiveControl() const { return m_activeControl; }
+    void setActiveControl(TWinControl *c) { m_activeControl = c; }
     void setModalResult(int result);
 
     void setVisible(bool visible) override;
@@ -92,6 +96,7 @@ private:
     TBorderStyle m_borderStyle = bsSizeable;
     TPosition m_position = poDesigned;
     QPointer<TMainMenu> m_menu;
+    QPointer<TWinControl> m_activeControl;
     QWidget *m_frame = nullptr;     // holds the menu bar and the client area
     QMenuBar *m_menuBar = nullptr;
     int m_pixelsPerInch = 96;

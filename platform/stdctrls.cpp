@@ -9,6 +9,10 @@
 #include "platform/menus.h"
 
 #include <QFontMetrics>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
 #include <QPainter>
 #include <QTimer>
 
@@ -104,6 +108,145 @@ void TPanel::paintClient(QPainter &painter, const QRect &dirty)
     bevel(m_inner, r.adjusted(1, 1, -1, -1));
 }
 
+// --- TMemo ---------------------------------------------------------------------
+
+TMemo::TMemo(TComponent *owner) : TWinControl(owner), m_edit(new QPlainTextEdit)
+{
+    m_edit->setFrameShape(QFrame::StyledPanel);
+    m_edit->setTabChangesFocus(true);
+    setWidget(m_edit);
+    setTabStop(true);
+    setWordWrap(true);
+    setScrollBars(ssNone);
+}
+
+QStringList TMemo::Lines() const
+{
+    return m_edit->toPlainText().split(u'\n');
+}
+
+void TMemo::setLines(const QStringList &lines)
+{
+    m_edit->setPlainText(lines.join(u'\n'));
+}
+
+bool TMemo::ReadOnly() const
+{
+    return m_edit->isReadOnly();
+}
+
+void TMemo::setReadOnly(bool v)
+{
+    // Read-only text can still be selected and copied, by mouse and keyboard.
+    m_edit->setReadOnly(v);
+    m_edit->setTextInteractionFlags(v ? Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard
+                                      : Qt::TextEditorInteraction);
+}
+
+void TMemo::setWordWrap(bool v)
+{
+    m_wordWrap = v;
+    m_edit->setLineWrapMode(v ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+}
+
+void TMemo::setScrollBars(TScrollStyle v)
+{
+    m_scrollBars = v;
+    const bool h = v == ssHorizontal || v == ssBoth, vert = v == ssVertical || v == ssBoth;
+    m_edit->setHorizontalScrollBarPolicy(h ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    m_edit->setVerticalScrollBarPolicy(vert ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+}
+
+void TMemo::setColor(const QColor &color)
+{
+    TControl::setColor(color);
+    QPalette pal = m_edit->palette();
+    pal.setColor(QPalette::Base, color);
+    m_edit->setPalette(pal);
+}
+
+// --- TButton -------------------------------------------------------------------
+
+TButton::TButton(TComponent *owner) : TWinControl(owner), m_button(new QPushButton)
+{
+    setWidget(m_button);
+    setTabStop(true);
+    // A focused button takes Return and Enter as well as Space.
+    m_button->setAutoDefault(true);
+    connect(m_button, &QPushButton::clicked, this, [this] { Application->dispatch([this] { Click(); }); });
+}
+
+bool TButton::Default() const
+{
+    return m_button->isDefault();
+}
+
+void TButton::setDefault(bool v)
+{
+    m_button->setDefault(v);
+}
+
+void TButton::setCaption(const QString &caption)
+{
+    TControl::setCaption(caption);
+    QString text = caption;
+    m_button->setText(text.replace(u'&', u"&&"_s));
+}
+
+void TButton::Click()
+{
+    // The modal result first: the window closes once the handler has run.
+    TForm *form = nullptr;
+    for (TWinControl *p = Parent(); p && !form; p = p->Parent())
+        form = qobject_cast<TForm *>(p);
+    TControl::Click();
+    if (form && m_modalResult != mrNone)
+        form->setModalResult(m_modalResult);
+}
+
+// --- TEdit ---------------------------------------------------------------------
+
+TEdit::TEdit(TComponent *owner) : TWinControl(owner), m_edit(new QLineEdit)
+{
+    setWidget(m_edit);
+    setTabStop(true);
+}
+
+QString TEdit::Text() const
+{
+    return m_edit->text();
+}
+
+void TEdit::setText(const QString &text)
+{
+    m_edit->setText(text);
+}
+
+// --- TStatusBar ----------------------------------------------------------------
+
+TStatusBar::TStatusBar(TComponent *owner) : TWinControl(owner), m_bar(new QStatusBar)
+{
+    m_bar->setSizeGripEnabled(false);
+    setWidget(m_bar);
+}
+
+void TStatusBar::setSimpleText(const QString &text)
+{
+    m_text = text;
+    m_bar->showMessage(text);
+}
+
+void TStatusBar::setParent(TWinControl *parent)
+{
+    TWinControl::setParent(parent);
+    // Aligned to the bottom of its parent, across its whole width.
+    if (parent && parent->widget()) {
+        const QSize area = parent->widget()->size();
+        const int h = Height() > 0 ? Height() : 19;
+        SetBounds(0, area.height() - h, area.width(), h);
+    }
+}
+
 TTimer::TTimer(TComponent *owner) : TComponent(owner), m_timer(new QTimer(this))
 {
     m_timer->setTimerType(Qt::PreciseTimer);
@@ -155,6 +298,10 @@ void registerStandardComponents()
     ComponentRegistry::add<TGauge>(u"TGauge"_s);
     ComponentRegistry::add<TOpenDialog>(u"TOpenDialog"_s);
     ComponentRegistry::add<TMediaPlayer>(u"TMediaPlayer"_s);
+    ComponentRegistry::add<TMemo>(u"TMemo"_s);
+    ComponentRegistry::add<TButton>(u"TButton"_s);
+    ComponentRegistry::add<TEdit>(u"TEdit"_s);
+    ComponentRegistry::add<TStatusBar>(u"TStatusBar"_s);
     ComponentRegistry::add<TPopupMenu>(u"TPopupMenu"_s);
     ComponentRegistry::add<TMainMenu>(u"TMainMenu"_s);
     ComponentRegistry::add<TMenuItem>(u"TMenuItem"_s);

@@ -38,7 +38,6 @@ class TLabel : public TGraphicControl
     Q_PROPERTY(bool WordWrap READ WordWrap WRITE setWordWrap)
     Q_PROPERTY(bool AutoSize READ AutoSize WRITE setAutoSize)
     Q_PROPERTY(bool Transparent MEMBER m_transparent)
-    Q_PROPERTY(bool IsControl MEMBER m_isControl)
 
 public:
     explicit TLabel(TComponent *owner = nullptr);
@@ -55,7 +54,7 @@ protected:
 
 private:
     void adjustBounds();
-    bool m_wordWrap = false, m_autoSize = true, m_transparent = false, m_isControl = false;
+    bool m_wordWrap = false, m_autoSize = true, m_transparent = false;
 };
 
 // A panel: a windowed container with an optional bevel, painting its own colour.
@@ -79,6 +78,100 @@ public:
 private:
     TBevelCut m_outer = bvRaised, m_inner = bvNone;
     bool m_parentBackground = true;
+};
+
+class QPlainTextEdit;
+class QPushButton;
+class QLineEdit;
+class QStatusBar;
+
+// A multi-line text box.
+class TMemo : public TWinControl
+{
+    Q_OBJECT
+    Q_PROPERTY(QStringList Lines READ Lines WRITE setLines)
+    Q_PROPERTY(bool ReadOnly READ ReadOnly WRITE setReadOnly)
+    Q_PROPERTY(bool WordWrap READ WordWrap WRITE setWordWrap)
+    Q_PROPERTY(TScrollStyle ScrollBars READ ScrollBars WRITE setScrollBars)
+
+public:
+    enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+    Q_ENUM(TScrollStyle)
+    explicit TMemo(TComponent *owner = nullptr);
+    QStringList Lines() const;
+    void setLines(const QStringList &lines);
+    bool ReadOnly() const;
+    void setReadOnly(bool v);
+    bool WordWrap() const { return m_wordWrap; }
+    void setWordWrap(bool v);
+    TScrollStyle ScrollBars() const { return m_scrollBars; }
+    void setScrollBars(TScrollStyle v);
+    void setColor(const QColor &color) override;
+    QPlainTextEdit *edit() const { return m_edit; }
+
+private:
+    QPlainTextEdit *m_edit;
+    bool m_wordWrap = true;
+    TScrollStyle m_scrollBars = ssNone;
+};
+
+// A push button; a non-zero ModalResult closes a modal window with that result.
+class TButton : public TWinControl
+{
+    Q_OBJECT
+    Q_PROPERTY(bool Default READ Default WRITE setDefault)
+    Q_PROPERTY(bool Cancel MEMBER m_cancel)
+    Q_PROPERTY(TModalResult ModalResult MEMBER m_modalResult)
+
+public:
+    enum TModalResult { mrNone, mrOk, mrCancel, mrAbort, mrRetry, mrIgnore, mrYes, mrNo };
+    Q_ENUM(TModalResult)
+    explicit TButton(TComponent *owner = nullptr);
+    bool Default() const;
+    void setDefault(bool v);
+    void setCaption(const QString &caption) override;
+    void Click() override;
+    QPushButton *button() const { return m_button; }
+
+private:
+    QPushButton *m_button;
+    bool m_cancel = false;
+    TModalResult m_modalResult = mrNone;
+};
+
+// A one-line text box.
+class TEdit : public TWinControl
+{
+    Q_OBJECT
+    Q_PROPERTY(QString Text READ Text WRITE setText)
+
+public:
+    explicit TEdit(TComponent *owner = nullptr);
+    QString Text() const;
+    void setText(const QString &text);
+    QLineEdit *edit() const { return m_edit; }
+
+private:
+    QLineEdit *m_edit;
+};
+
+// A status bar along the bottom of its window with one text.
+class TStatusBar : public TWinControl
+{
+    Q_OBJECT
+    Q_PROPERTY(bool SimplePanel MEMBER m_simplePanel)
+    Q_PROPERTY(QString SimpleText READ SimpleText WRITE setSimpleText)
+
+public:
+    explicit TStatusBar(TComponent *owner = nullptr);
+    QString SimpleText() const { return m_text; }
+    void setSimpleText(const QString &text);
+    void setParent(TWinControl *parent) override;
+
+private:
+    QStatusBar *m_bar;
+    QString m_text;
+    bool m_simplePanel = true;
 };
 
 class TTimer : public TComponent

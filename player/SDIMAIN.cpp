@@ -1,6 +1,8 @@
 // TForm1: the skinned player window, its commands, menus, skin buttons and drag regions.
 #include "player/SDIMAIN.h"
 
+#include "about/unit2.h"
+
 using namespace Qt::StringLiterals;
 
 TForm1 *Form1 = nullptr;
@@ -83,7 +85,10 @@ void TForm1::Mirest2Click(QObject *)
 void TForm1::N36Click(QObject *) {}
 void TForm1::N37Click(QObject *) {}
 void TForm1::N2Click(QObject *) {}
-void TForm1::Kavro1Click(QObject *) {}
+void TForm1::Kavro1Click(QObject *)
+{
+    AboutBox->ShowModal();
+}
 
 void TForm1::N30Click(QObject *) { Close(); }
 void TForm1::N1Click(QObject *) { Close(); }

@@ -134,6 +134,15 @@ private Q_SLOTS:
                                      u"PopupMenu1"_s, u"N1"_s, u"N2"_s}));
     }
 
+    void stringListsKeepTheirItems()
+    {
+        TReaderForm form;
+        build(form, u"object ReaderForm: TReaderForm\n object Memo1: TMemo\n  Lines = (\n   'a'\n   'b' +\n   'c'\n   'd'#33\n   ''\n   '  ')\n end\nend\n"_s);
+        auto *memo = qobject_cast<TMemo *>(form.FindComponent(u"Memo1"_s));
+        QVERIFY(memo);
+        QCOMPARE(memo->Lines(), (QStringList{u"a"_s, u"bc"_s, u"d!"_s, QString(), u"  "_s}));
+    }
+
     void bindsHandlersByName()
     {
         TReaderForm form;
