@@ -40,6 +40,8 @@ bench: setup
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVRO_BENCH=ON -DBUILD_TESTING=OFF
 	cmake --build build-bench -j$(JOBS)
 	tests/with-xvfb.sh build-bench/bench/bench_startup
+	QT_QPA_PLATFORM=offscreen build-bench/bench/bench_gauge
+	tests/with-xvfb.sh build-bench/bench/bench_playback
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz
