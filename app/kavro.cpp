@@ -3,6 +3,9 @@
 #include "platform/graphics.h"
 #include "about/unit2.h"
 #include "player/SDIMAIN.h"
+#include "webpages/Unit4.h"
+#include "webpages/Unit8.h"
+#include "webpages/unit3.h"
 
 using namespace Qt::StringLiterals;
 
@@ -17,5 +20,8 @@ int main(int argc, char *argv[])
         Application->setTitle(u"Kavro"_s);
         Application->CreateForm(Form1);
         Application->CreateForm(AboutBox);
+        Application->CreateForm(Form3);
+        Application->CreateForm(Form4);
+        Application->CreateForm(Form8);
     });
 }

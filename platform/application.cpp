@@ -89,6 +89,14 @@ void TApplication::destroyForms()
     m_mainForm = nullptr;
 }
 
+void TApplication::mainFormPaintedOnce()
+{
+    if (m_painted)
+        return;
+    m_painted = true;
+    Q_EMIT mainFormPainted();
+}
+
 void TApplication::Terminate()
 {
     // Posted, so the loop ends once it reaches the request.

@@ -69,6 +69,14 @@ public:
     // The start-up error box's two CR LF ended lines.
     static QString startupErrorText(const Exception &e);
 
+    // Told by the main window's first paint.
+    void mainFormPaintedOnce();
+
+Q_SIGNALS:
+    // The main window has been painted for the first time: work that must not
+    // delay it may start now.
+    void mainFormPainted();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -81,6 +89,7 @@ private:
     QIcon m_icon;
     QList<TForm *> m_forms;
     TForm *m_mainForm = nullptr;
+    bool m_painted = false;
 };
 
 extern TApplication *Application;

@@ -33,14 +33,18 @@ TComponent::TComponent(TComponent *owner) : m_owner(owner)
 
 TComponent::~TComponent()
 {
-    // Owned components go first, the last created first.
+    DestroyComponents();
+    if (m_owner)
+        m_owner->m_components.removeOne(this);
+}
+
+void TComponent::DestroyComponents()
+{
     while (!m_components.isEmpty()) {
         TComponent *c = m_components.takeLast();
         c->m_owner = nullptr;
         delete c;
     }
-    if (m_owner)
-        m_owner->m_components.removeOne(this);
 }
 
 TComponent *TComponent::FindComponent(const QString &name) const
@@ -70,4 +74,14 @@ bool TComponent::hasHandler(const QByteArray &event) const
 bool TComponent::insertChild(TComponent *)
 {
     return false;
+}
+
+void TComponent::invoke(const QByteArray &event, void **argv)
+{
+    const auto it = m_events.constFind(event);
+    if (it == m_events.constEnd() || !*it)
+        return;
+    QObject *sender = this;
+    argv[1] = &sender;
+    it->target->qt_metacall(QMetaObject::InvokeMetaMethod, it->methodIndex, argv);
 }

@@ -58,6 +58,9 @@ public:
     void bindEvent(const QByteArray &event, QObject *target, int methodIndex);
     bool hasHandler(const QByteArray &event) const;
 
+    // Destroys the owned components, the last created first.
+    void DestroyComponents();
+
     // Called by the form reader when `child` is declared inside this component.
     // Returns false when this component cannot hold such a child.
     virtual bool insertChild(TComponent *child);
@@ -69,13 +72,12 @@ protected:
     template<typename... Args>
     void fire(const QByteArray &event, Args... args)
     {
-        const auto it = m_events.constFind(event);
-        if (it == m_events.constEnd() || !*it)
-            return;
-        QObject *sender = this;
-        void *argv[] = {nullptr, &sender, const_cast<void *>(static_cast<const void *>(&args))...};
-        it->target->qt_metacall(QMetaObject::InvokeMetaMethod, it->methodIndex, argv);
+        void *argv[] = {nullptr, nullptr, const_cast<void *>(static_cast<const void *>(&args))...};
+        invoke(event, argv);
     }
+    // The same with the arguments given as pointers (argv[0] the result, argv[1]
+    // filled with the sender), for handlers that change an argument by reference.
+    void invoke(const QByteArray &event, void **argv);
 
 private:
     TComponent *m_owner = nullptr;

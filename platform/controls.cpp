@@ -207,6 +207,9 @@ TWinControl::TWinControl(TComponent *owner) : TControl(owner) {}
 
 TWinControl::~TWinControl()
 {
+    // Owned components go while this window still exists, so each takes its
+    // own widget down itself.
+    DestroyComponents();
     for (TControl *c : std::as_const(m_controls))
         c->m_parent = nullptr;
     delete m_widget.data();

@@ -5,6 +5,7 @@
 #include "platform/dialogs.h"
 #include "platform/gauges.h"
 #include "platform/mplayer.h"
+#include "platform/webbrowser.h"
 #include "platform/forms.h"
 #include "platform/menus.h"
 
@@ -302,6 +303,7 @@ void registerStandardComponents()
     ComponentRegistry::add<TButton>(u"TButton"_s);
     ComponentRegistry::add<TEdit>(u"TEdit"_s);
     ComponentRegistry::add<TStatusBar>(u"TStatusBar"_s);
+    ComponentRegistry::add<TWebBrowser>(u"TWebBrowser"_s);
     ComponentRegistry::add<TPopupMenu>(u"TPopupMenu"_s);
     ComponentRegistry::add<TMainMenu>(u"TMainMenu"_s);
     ComponentRegistry::add<TMenuItem>(u"TMenuItem"_s);

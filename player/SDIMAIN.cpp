@@ -2,6 +2,9 @@
 #include "player/SDIMAIN.h"
 
 #include "about/unit2.h"
+#include "webpages/Unit4.h"
+#include "webpages/Unit8.h"
+#include "webpages/unit3.h"
 
 using namespace Qt::StringLiterals;
 
@@ -82,9 +85,20 @@ void TForm1::Mirest2Click(QObject *)
     MediaPlayer1->Hide();
 }
 
-void TForm1::N36Click(QObject *) {}
-void TForm1::N37Click(QObject *) {}
-void TForm1::N2Click(QObject *) {}
+void TForm1::N36Click(QObject *)
+{
+    Form4->ShowModal();
+}
+
+void TForm1::N37Click(QObject *)
+{
+    Form3->ShowModal();
+}
+
+void TForm1::N2Click(QObject *)
+{
+    Form8->ShowModal();
+}
 void TForm1::Kavro1Click(QObject *)
 {
     AboutBox->ShowModal();

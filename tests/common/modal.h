@@ -101,3 +101,32 @@ inline std::shared_ptr<SeenMenu> answerNextMenu(const QString &choose = {})
     timer->start();
     return seen;
 }
+
+#include <QFileDialog>
+#include <QLineEdit>
+
+// Polls for the next modal file dialog and answers it as a user would: types
+// `path` into its name box and presses Return (or cancels when `path` is empty).
+inline std::shared_ptr<bool> answerNextFileDialog(const QString &path)
+{
+    auto seen = std::make_shared<bool>(false);
+    auto *timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, timer, [seen, timer, path] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        *seen = true;
+        if (path.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        edit->setText(path);
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    timer->start();
+    return seen;
+}
