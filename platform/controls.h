@@ -111,6 +111,9 @@ public:
     // Repaints the control's box (graphic controls) or widget (windowed ones).
     virtual void Invalidate();
 
+    // Called for every control of a window just before the window is shown.
+    virtual void BeforeShow() {}
+
     // Graphic controls paint here, in their own coordinates, clipped to their box.
     virtual void Paint(QPainter &) {}
     virtual bool isWindowed() const { return false; }

@@ -192,8 +192,14 @@ void TForm::updateWindowFlags()
 
 void TForm::setMenu(TMainMenu *menu)
 {
+    // The menu bar is made when the window is first shown: making one loads
+    // the font database, which must not delay start-up.
     m_menu = menu;
-    if (!menu || m_frame)
+}
+
+void TForm::makeMenuFrame()
+{
+    if (!m_menu || m_frame)
         return;
     m_frame = new FormFrame(this);
     m_frame->setProperty("kavroForm", QVariant::fromValue<QObject *>(this));
@@ -205,9 +211,13 @@ void TForm::setMenu(TMainMenu *menu)
     m_menuBar->setNativeMenuBar(false);
     layout->setMenuBar(m_menuBar);
     QWidget *client = widget();
+    const Qt::WindowModality modality = client->windowModality();
     client->setParent(m_frame);
+    client->setWindowFlags(Qt::Widget);
     layout->addWidget(client);
     client->show();
+    m_frame->setWindowModality(modality);
+    m_menu->fillMenuBar(m_menuBar);
     updateWindowFlags();
     updateWindowTitle();
     applyGeometry();
@@ -222,8 +232,6 @@ void TForm::setModalResult(int result)
 
 void TForm::Loaded()
 {
-    if (m_menu && m_menuBar)
-        m_menu->fillMenuBar(m_menuBar);
     updateWindowFlags();
     updateWindowTitle();
 }
@@ -244,6 +252,8 @@ QByteArray TForm::eventSignature(const QByteArray &event) const
 void TForm::setVisible(bool visible)
 {
     TControl::setVisible(visible);
+    if (visible)
+        makeMenuFrame();
     QWidget *w = window();
     if (!visible) {
         w->hide();
@@ -267,6 +277,9 @@ void TForm::setVisible(bool visible)
             w->move(frame.topLeft());
         }
     }
+    for (TComponent *c : Components())
+        if (auto *control = qobject_cast<TControl *>(c))
+            control->BeforeShow();
     const bool first = !w->property("kavroShownBefore").toBool();
     w->setProperty("kavroShownBefore", true);
     m_activatePending = true;

@@ -87,6 +87,7 @@ protected:
 private:
     void updateWindowTitle();
     void updateWindowFlags();
+    void makeMenuFrame();
     bool windowEvent(QEvent *event);
     friend class FormWindow;
     friend class FormFrame;

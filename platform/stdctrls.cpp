@@ -16,6 +16,7 @@
 #include <QStatusBar>
 #include <QPainter>
 #include <QTimer>
+#include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
@@ -58,10 +59,27 @@ void TLabel::fontChanged()
     Invalidate();
 }
 
+bool TLabel::windowShown() const
+{
+    return Parent() && Parent()->widget() && Parent()->widget()->window()->isVisible();
+}
+
+void TLabel::BeforeShow()
+{
+    if (m_sizePending) {
+        m_sizePending = false;
+        adjustBounds();
+    }
+}
+
 void TLabel::adjustBounds()
 {
     if (!m_autoSize)
         return;
+    if (!windowShown()) {
+        m_sizePending = true;
+        return;
+    }
     const QFontMetrics fm(Font()->qfont());
     QRect r;
     if (m_wordWrap && Width() > 0)
@@ -109,58 +127,103 @@ void TPanel::paintClient(QPainter &painter, const QRect &dirty)
     bevel(m_inner, r.adjusted(1, 1, -1, -1));
 }
 
+QWidget *makeControlBox()
+{
+    auto *box = new QWidget;
+    auto *layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    return box;
+}
+
+// Puts `control` into the box of `owner` as its real widget.
+static void adopt(TWinControl *owner, QWidget *control)
+{
+    QWidget *box = owner->widget();
+    control->setObjectName(owner->Name());
+    control->setParent(box);
+    box->layout()->addWidget(control);
+    box->setFocusProxy(control);
+    control->setFocusPolicy(box->focusPolicy());
+    control->show();
+}
+
 // --- TMemo ---------------------------------------------------------------------
 
-TMemo::TMemo(TComponent *owner) : TWinControl(owner), m_edit(new QPlainTextEdit)
+TMemo::TMemo(TComponent *owner) : TWinControl(owner)
 {
-    m_edit->setFrameShape(QFrame::StyledPanel);
-    m_edit->setTabChangesFocus(true);
-    setWidget(m_edit);
+    setWidget(makeControlBox());
     setTabStop(true);
-    setWordWrap(true);
-    setScrollBars(ssNone);
+}
+
+QPlainTextEdit *TMemo::edit()
+{
+    if (!m_edit) {
+        m_edit = new QPlainTextEdit;
+        m_edit->setFrameShape(QFrame::StyledPanel);
+        m_edit->setTabChangesFocus(true);
+        adopt(this, m_edit);
+        m_edit->setPlainText(m_lines.join(u'\n'));
+        apply();
+        setColor(Color());
+    }
+    return m_edit;
+}
+
+void TMemo::BeforeShow()
+{
+    edit();
 }
 
 QStringList TMemo::Lines() const
 {
-    return m_edit->toPlainText().split(u'\n');
+    return m_edit ? m_edit->toPlainText().split(u'\n') : m_lines;
 }
 
 void TMemo::setLines(const QStringList &lines)
 {
-    m_edit->setPlainText(lines.join(u'\n'));
-}
-
-bool TMemo::ReadOnly() const
-{
-    return m_edit->isReadOnly();
+    m_lines = lines;
+    if (m_edit)
+        m_edit->setPlainText(lines.join(u'\n'));
 }
 
 void TMemo::setReadOnly(bool v)
 {
-    // Read-only text can still be selected and copied, by mouse and keyboard.
-    m_edit->setReadOnly(v);
-    m_edit->setTextInteractionFlags(v ? Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard
-                                      : Qt::TextEditorInteraction);
+    m_readOnly = v;
+    apply();
 }
 
 void TMemo::setWordWrap(bool v)
 {
     m_wordWrap = v;
-    m_edit->setLineWrapMode(v ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    apply();
 }
 
 void TMemo::setScrollBars(TScrollStyle v)
 {
     m_scrollBars = v;
-    const bool h = v == ssHorizontal || v == ssBoth, vert = v == ssVertical || v == ssBoth;
+    apply();
+}
+
+void TMemo::apply()
+{
+    if (!m_edit)
+        return;
+    // Read-only text can still be selected and copied, by mouse and keyboard.
+    m_edit->setReadOnly(m_readOnly);
+    m_edit->setTextInteractionFlags(m_readOnly ? Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard
+                                               : Qt::TextEditorInteraction);
+    m_edit->setLineWrapMode(m_wordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    const bool h = m_scrollBars == ssHorizontal || m_scrollBars == ssBoth;
+    const bool v = m_scrollBars == ssVertical || m_scrollBars == ssBoth;
     m_edit->setHorizontalScrollBarPolicy(h ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-    m_edit->setVerticalScrollBarPolicy(vert ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    m_edit->setVerticalScrollBarPolicy(v ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
 }
 
 void TMemo::setColor(const QColor &color)
 {
     TControl::setColor(color);
+    if (!m_edit)
+        return;
     QPalette pal = m_edit->palette();
     pal.setColor(QPalette::Base, color);
     m_edit->setPalette(pal);
@@ -168,30 +231,38 @@ void TMemo::setColor(const QColor &color)
 
 // --- TButton -------------------------------------------------------------------
 
-TButton::TButton(TComponent *owner) : TWinControl(owner), m_button(new QPushButton)
+TButton::TButton(TComponent *owner) : TWinControl(owner)
 {
-    setWidget(m_button);
+    setWidget(makeControlBox());
     setTabStop(true);
-    // A focused button takes Return and Enter as well as Space.
-    m_button->setAutoDefault(true);
-    connect(m_button, &QPushButton::clicked, this, [this] { Application->dispatch([this] { Click(); }); });
 }
 
-bool TButton::Default() const
+QPushButton *TButton::button()
 {
-    return m_button->isDefault();
+    if (!m_button) {
+        m_button = new QPushButton;
+        // A focused button takes Return and Enter as well as Space.
+        m_button->setAutoDefault(true);
+        m_button->setDefault(m_default);
+        m_button->setText(QString(Caption()).replace(u'&', u"&&"_s));
+        connect(m_button, &QPushButton::clicked, this, [this] { Application->dispatch([this] { Click(); }); });
+        adopt(this, m_button);
+    }
+    return m_button;
 }
 
 void TButton::setDefault(bool v)
 {
-    m_button->setDefault(v);
+    m_default = v;
+    if (m_button)
+        m_button->setDefault(v);
 }
 
 void TButton::setCaption(const QString &caption)
 {
     TControl::setCaption(caption);
-    QString text = caption;
-    m_button->setText(text.replace(u'&', u"&&"_s));
+    if (m_button)
+        m_button->setText(QString(caption).replace(u'&', u"&&"_s));
 }
 
 void TButton::Click()
@@ -207,45 +278,57 @@ void TButton::Click()
 
 // --- TEdit ---------------------------------------------------------------------
 
-TEdit::TEdit(TComponent *owner) : TWinControl(owner), m_edit(new QLineEdit)
+TEdit::TEdit(TComponent *owner) : TWinControl(owner)
 {
-    setWidget(m_edit);
+    setWidget(makeControlBox());
     setTabStop(true);
+}
+
+QLineEdit *TEdit::edit()
+{
+    if (!m_edit) {
+        m_edit = new QLineEdit(m_text);
+        connect(m_edit, &QLineEdit::textChanged, this, [this](const QString &t) { m_text = t; });
+        adopt(this, m_edit);
+    }
+    return m_edit;
 }
 
 QString TEdit::Text() const
 {
-    return m_edit->text();
+    return m_text;
 }
 
 void TEdit::setText(const QString &text)
 {
-    m_edit->setText(text);
+    m_text = text;
+    if (m_edit)
+        m_edit->setText(text);
 }
 
 // --- TStatusBar ----------------------------------------------------------------
 
-TStatusBar::TStatusBar(TComponent *owner) : TWinControl(owner), m_bar(new QStatusBar)
+TStatusBar::TStatusBar(TComponent *owner) : TWinControl(owner)
 {
-    m_bar->setSizeGripEnabled(false);
-    setWidget(m_bar);
+    setWidget(makeControlBox());
+}
+
+QStatusBar *TStatusBar::bar()
+{
+    if (!m_bar) {
+        m_bar = new QStatusBar;
+        m_bar->setSizeGripEnabled(false);
+        m_bar->showMessage(m_text);
+        adopt(this, m_bar);
+    }
+    return m_bar;
 }
 
 void TStatusBar::setSimpleText(const QString &text)
 {
     m_text = text;
-    m_bar->showMessage(text);
-}
-
-void TStatusBar::setParent(TWinControl *parent)
-{
-    TWinControl::setParent(parent);
-    // Aligned to the bottom of its parent, across its whole width.
-    if (parent && parent->widget()) {
-        const QSize area = parent->widget()->size();
-        const int h = Height() > 0 ? Height() : 19;
-        SetBounds(0, area.height() - h, area.width(), h);
-    }
+    if (m_bar)
+        m_bar->showMessage(text);
 }
 
 TTimer::TTimer(TComponent *owner) : TComponent(owner), m_timer(new QTimer(this))

@@ -47,13 +47,17 @@ public:
     void setAutoSize(bool v);
     void setCaption(const QString &caption) override;
     void Paint(QPainter &painter) override;
-    void Loaded() override { adjustBounds(); }
+    void BeforeShow() override;
 
 protected:
     void fontChanged() override;
 
 private:
+    // Sizing to the text needs the font database, which is slow to load: it is
+    // done once the label's window is about to be shown, not at start-up.
     void adjustBounds();
+    bool windowShown() const;
+    bool m_sizePending = false;
     bool m_wordWrap = false, m_autoSize = true, m_transparent = false;
 };
 
@@ -85,7 +89,9 @@ class QPushButton;
 class QLineEdit;
 class QStatusBar;
 
-// A multi-line text box.
+// A multi-line text box. Its text widget is made when the window is first
+// about to be shown: making one loads the font database, which is slow, and
+// windows that are not shown at start-up must not delay it.
 class TMemo : public TWinControl
 {
     Q_OBJECT
@@ -100,22 +106,30 @@ public:
     explicit TMemo(TComponent *owner = nullptr);
     QStringList Lines() const;
     void setLines(const QStringList &lines);
-    bool ReadOnly() const;
+    bool ReadOnly() const { return m_readOnly; }
     void setReadOnly(bool v);
     bool WordWrap() const { return m_wordWrap; }
     void setWordWrap(bool v);
     TScrollStyle ScrollBars() const { return m_scrollBars; }
     void setScrollBars(TScrollStyle v);
     void setColor(const QColor &color) override;
-    QPlainTextEdit *edit() const { return m_edit; }
+    void BeforeShow() override;
+    // The text widget, made now if it is not there yet.
+    QPlainTextEdit *edit();
 
 private:
-    QPlainTextEdit *m_edit;
+    void apply();
+    QPlainTextEdit *m_edit = nullptr;
+    QStringList m_lines;
+    bool m_readOnly = false;
     bool m_wordWrap = true;
     TScrollStyle m_scrollBars = ssNone;
 };
 
 // A push button; a non-zero ModalResult closes a modal window with that result.
+// Like the other standard controls of hidden windows, the Qt control is made
+// when its window is first about to be shown (or when asked for): making
+// controls loads the font database and styles, which must not delay start-up.
 class TButton : public TWinControl
 {
     Q_OBJECT
@@ -127,14 +141,16 @@ public:
     enum TModalResult { mrNone, mrOk, mrCancel, mrAbort, mrRetry, mrIgnore, mrYes, mrNo };
     Q_ENUM(TModalResult)
     explicit TButton(TComponent *owner = nullptr);
-    bool Default() const;
+    bool Default() const { return m_default; }
     void setDefault(bool v);
     void setCaption(const QString &caption) override;
+    void BeforeShow() override { button(); }
     void Click() override;
-    QPushButton *button() const { return m_button; }
+    QPushButton *button();
 
 private:
-    QPushButton *m_button;
+    QPushButton *m_button = nullptr;
+    bool m_default = false;
     bool m_cancel = false;
     TModalResult m_modalResult = mrNone;
 };
@@ -149,10 +165,12 @@ public:
     explicit TEdit(TComponent *owner = nullptr);
     QString Text() const;
     void setText(const QString &text);
-    QLineEdit *edit() const { return m_edit; }
+    void BeforeShow() override { edit(); }
+    QLineEdit *edit();
 
 private:
-    QLineEdit *m_edit;
+    QLineEdit *m_edit = nullptr;
+    QString m_text;
 };
 
 // A status bar along the bottom of its window with one text.
@@ -166,13 +184,17 @@ public:
     explicit TStatusBar(TComponent *owner = nullptr);
     QString SimpleText() const { return m_text; }
     void setSimpleText(const QString &text);
-    void setParent(TWinControl *parent) override;
+    void BeforeShow() override { bar(); }
+    QStatusBar *bar();
 
 private:
-    QStatusBar *m_bar;
+    QStatusBar *m_bar = nullptr;
     QString m_text;
     bool m_simplePanel = true;
 };
+
+// The cheap stand-in widget of a control whose Qt control comes later.
+QWidget *makeControlBox();
 
 class TTimer : public TComponent
 {

@@ -4,7 +4,9 @@
 set -u
 for n in $(seq 200 400); do
   if [ ! -e /tmp/.X${n}-lock ] && [ ! -e /tmp/.X11-unix/X${n} ]; then
-    Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    # -noreset: without a window manager the program under test may be the only
+    # client, and a server that resets when it goes refuses the next one.
+    Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     xvfb_pid=$!
     # Wait for the server to accept connections (or to die on a lost race for the number).
     for _ in $(seq 100); do

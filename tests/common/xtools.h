@@ -48,6 +48,10 @@ inline QString waitWindow(const QString &name, qint64 pid = 0, int ms = 20000)
             return ids.first();
         QThread::msleep(50);
     }
+    // Say what there was, for the failure message.
+    qWarning("no window %s of process %lld; windows named so: %s; tree: %s", qPrintable(name), pid,
+             qPrintable(run(u"xdotool"_s, {u"search"_s, u"--name"_s, name}).simplified()),
+             qPrintable(run(u"bash"_s, {u"-c"_s, u"xwininfo -root -tree | grep -i kavro | head -5"_s}).simplified()));
     return {};
 }
 
@@ -120,6 +124,9 @@ public:
         m_process.start(QStringLiteral(KAVRO_APP), args);
         if (m_process.waitForStarted())
             m_window = waitWindow(u"Kavro"_s, m_process.processId());
+        if (m_window.isEmpty())
+            qWarning("the player shows no window: state %d, exit code %d, stderr: %s", int(m_process.state()),
+                     m_process.exitCode(), m_process.readAllStandardError().left(2000).constData());
     }
     ~Player()
     {

@@ -47,7 +47,7 @@ class TestWeb : public QObject
                 a->trigger();
     }
 
-    QString statusText() { return Form3->window()->findChild<QStatusBar *>()->currentMessage(); }
+    QString statusText() { return Form3->StatusBar1->bar()->currentMessage(); }
 
 private Q_SLOTS:
     void initTestCase()
@@ -70,7 +70,7 @@ private Q_SLOTS:
         QVERIFY(Form8->Edit1->Text().startsWith(u"http://donate.example/donation/default.asp?pbid="_s));
         Form3->Edit1->setText(m_server.base() + u"/update/download_update.html"_s);
         Form8->Edit1->setText(m_server.base() + u"/donation/default.asp?pbid=4815162342"_s);
-        connect(Form3->window()->findChild<QStatusBar *>(), &QStatusBar::messageChanged, this,
+        connect(Form3->StatusBar1->bar(), &QStatusBar::messageChanged, this,
                 [this](const QString &text) { m_status << text; });
         // Nothing is requested before the event loop runs and the player is painted.
         QVERIFY(!TWebBrowser::engineLoaded());
