@@ -42,6 +42,7 @@ bench: setup
 	tests/with-xvfb.sh build-bench/bench/bench_startup
 	QT_QPA_PLATFORM=offscreen build-bench/bench/bench_gauge
 	tests/with-xvfb.sh build-bench/bench/bench_playback
+	tests/with-xvfb.sh build-bench/bench/bench_memory
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz
