@@ -6,6 +6,8 @@
 #include "platform/graphics.h"
 #include "player/SDIMAIN.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -280,6 +282,87 @@ private Q_SLOTS:
         QCOMPARE(form().Gauge1->MaxValue(), max);
         QCOMPARE(form().Gauge1->Progress(), 0);
         QCOMPARE(form().MediaPlayer1->Mode(), MediaDevice::Stopped);
+    }
+
+    // Each bad file ends in the error box with a clear text, and the player
+    // goes on: the next good file opens and plays.
+    void badMediaThenAGoodFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("expected"); // a piece of the error text
+        QTest::newRow("empty file") << u"empty"_s << u"not a media file"_s;
+        QTest::newRow("WAV cut in its header") << u"cut-wav"_s << u"damaged"_s;
+        QTest::newRow("MP3 cut short") << u"cut-mp3"_s << u"damaged"_s;
+        QTest::newRow("random bytes named .mp3") << u"noise.mp3"_s << u"not a media file"_s;
+        QTest::newRow("random bytes named .wav") << u"noise.wav"_s << u"not a media file"_s;
+        QTest::newRow("random bytes named .ogg") << u"noise.ogg"_s << u"not a media file"_s;
+        QTest::newRow("a text file") << u"text"_s << u"not a media file"_s;
+        QTest::newRow("deleted after it was chosen") << u"deleted"_s << u"Cannot find the file"_s;
+        QTest::newRow("very long path") << u"long"_s << u"not a media file"_s;
+    }
+    void badMediaThenAGoodFile()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        QString path = dir.filePath(u"bad.mp3"_s);
+        QByteArray noise(30000, '\0');
+        for (int i = 0; i < noise.size(); ++i)
+            noise[i] = char((i * 7919 + 13) % 251);
+        QFile tone(m_tone);
+        QVERIFY(tone.open(QIODevice::ReadOnly));
+        const QByteArray wav = tone.readAll();
+        if (kind == u"empty"_s) {
+            QVERIFY(writeBytes(path, {}));
+        } else if (kind == u"cut-wav"_s) {
+            path = dir.filePath(u"cut.wav"_s);
+            QVERIFY(writeBytes(path, wav.left(30)));
+        } else if (kind == u"cut-mp3"_s) {
+            const QString full = dir.filePath(u"full.mp3"_s);
+            QVERIFY(makeTone(full, 1.0, u"lamemp3enc ! id3v2mux"_s));
+            QFile f(full);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            path = dir.filePath(u"cut.mp3"_s);
+            QVERIFY(writeBytes(path, f.readAll().left(200)));
+        } else if (kind.startsWith(u"noise"_s)) {
+            path = dir.filePath(kind);
+            QVERIFY(writeBytes(path, noise));
+        } else if (kind == u"text"_s) {
+            path = dir.filePath(u"readme.mp3"_s);
+            QVERIFY(writeBytes(path, QByteArray("This is not music at all.\n").repeated(200)));
+        } else if (kind == u"deleted"_s) {
+            path = dir.filePath(u"gone.wav"_s);
+            QVERIFY(writeBytes(path, wav));
+        } else if (kind == u"long"_s) {
+            QString folder = dir.path();
+            for (int i = 0; i < 14; ++i) {
+                folder += u'/' + QString(200, QChar(u'a' + i));
+                QVERIFY(QDir().mkpath(folder));
+            }
+            path = folder + u"/noise.mp3"_s;
+            QVERIFY(path.size() > 2800);
+            QVERIFY(writeBytes(path, noise));
+        }
+        openCommand(m_tone);
+        run([&] { form().N31Click(nullptr); });
+        // The open command's own steps, with the file gone between the dialog and the open.
+        form().MediaPlayer1->setFileName(path);
+        if (kind == u"deleted"_s)
+            QVERIFY(QFile::remove(path));
+        QElapsedTimer timer;
+        timer.start();
+        const QString box = boxOf([&] { form().MediaPlayer1->Open(); });
+        QVERIFY(timer.elapsed() < MediaDevice::WaitBoundMs + 2000);
+        QVERIFY2(!box.isEmpty(), "no error box");
+        QVERIFY2(box.contains(expected, Qt::CaseInsensitive), qPrintable(box));
+        QVERIFY(box.endsWith(u'.'));
+        QVERIFY(!form().MediaPlayer1->device()->isOpen());
+        // The next good file opens and plays.
+        openCommand(m_tone);
+        run([&] { form().N31Click(nullptr); });
+        QCOMPARE(form().MediaPlayer1->Mode(), MediaDevice::Playing);
+        QTest::qWait(300);
+        QVERIFY(tick() > 0);
     }
 
     void classicBarEnabling()
