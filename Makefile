@@ -30,6 +30,7 @@ test-asan: setup
 
 # libFuzzer targets for every reader of outside bytes, FUZZ_SECONDS each.
 fuzz: setup
+	@tools/setup.sh clang libclang-rt-14-dev
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVRO_FUZZ=ON \
 	  -DBUILD_TESTING=OFF -DKAVRO_FUZZ_SECONDS=$(FUZZ_SECONDS)
 	cmake --build build-fuzz -j$(JOBS) --target fuzz_bmp fuzz_png fuzz_jpeg fuzz_form

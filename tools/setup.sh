@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian packages from tools/packages.txt that are missing (through
-# sudo when not root); does nothing when all are there.
+# Installs the Debian packages from tools/packages.txt, and any named on the
+# command line, that are missing (through sudo when not root); does nothing
+# when all are there.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 mapfile -t wanted < <(grep -v '^#' "$here/packages.txt" | grep -v '^$')
+wanted+=("$@")
 missing=()
 for p in "${wanted[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
