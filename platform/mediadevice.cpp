@@ -729,6 +729,11 @@ bool MediaDevice::play(bool autoRewind)
         postNotice(Successful);
         return true;
     }
+    return startPlaying();
+}
+
+bool MediaDevice::startPlaying()
+{
     if (m_mode != Playing) {
         // Returns at once: the sinks reach playing in their own threads.
         if (gst_element_set_state(m_pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
@@ -757,12 +762,7 @@ bool MediaDevice::resume()
     requireOpen();
     if (m_mode != Paused)
         return false;
-    if (gst_element_set_state(m_pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
-        return false;
-    m_mode = Playing;
-    cutPendingNotice(Superseded);
-    m_noticePending = true;
-    return true;
+    return startPlaying();
 }
 
 bool MediaDevice::stop()

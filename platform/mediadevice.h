@@ -114,6 +114,8 @@ private:
     void requireOpen() const;
     void handleBusMessage(_GstMessage *message);
     void postNotice(NotifyValue value);
+    // Sets the pipeline playing, returning at once, and asks for a notice.
+    bool startPlaying();
     void cutPendingNotice(NotifyValue value);
     bool pausePipeline();
     bool seekPipelineToStart();

@@ -96,6 +96,34 @@ private Q_SLOTS:
         QCOMPARE(player.geometry().topLeft(), expected);
     }
 
+    // Each way of ending the program ends it with exit code 0.
+    void endingTheProgram_data()
+    {
+        QTest::addColumn<QPoint>("rightClick"); // (-1,-1): none, keys only
+        QTest::addColumn<QString>("keys");
+        QTest::newRow("Shift+Del") << QPoint(-1, -1) << u"shift+Delete"_s;
+        QTest::newRow("Выйти from the window's menu") << QPoint(171, 45) << u"Up Return"_s;
+        QTest::newRow("Закрыть from the title's menu") << QPoint(300, 10) << u"Down Return"_s;
+    }
+    void endingTheProgram()
+    {
+        QFETCH(QPoint, rightClick);
+        QFETCH(QString, keys);
+        xt::Player player;
+        QVERIFY(!player.window().isEmpty());
+        player.activate();
+        if (rightClick.x() >= 0) {
+            xt::mouseMoveTo(player.at(rightClick.x(), rightClick.y()));
+            xt::run(u"xdotool"_s, {u"click"_s, u"3"_s});
+            QThread::msleep(400);
+        }
+        for (const QString &key : keys.split(u' '))
+            player.keys(key);
+        QVERIFY(player.waitExit());
+        QCOMPARE(player.process().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(player.process().exitCode(), 0);
+    }
+
     void movedWindowIsBackAtItsPlaceAfterRestart()
     {
         {
