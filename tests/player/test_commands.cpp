@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -289,10 +290,11 @@ private Q_SLOTS:
     void badMediaThenAGoodFile_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("expected"); // a piece of the error text
+        QTest::addColumn<QString>("expected"); // a pattern the error text matches
         QTest::newRow("empty file") << u"empty"_s << u"not a media file"_s;
         QTest::newRow("WAV cut in its header") << u"cut-wav"_s << u"damaged"_s;
-        QTest::newRow("MP3 cut short") << u"cut-mp3"_s << u"damaged"_s;
+        // A few bytes of an MP3 may or may not still be recognised as one.
+        QTest::newRow("MP3 cut short") << u"cut-mp3"_s << u"damaged|not a media file"_s;
         QTest::newRow("random bytes named .mp3") << u"noise.mp3"_s << u"not a media file"_s;
         QTest::newRow("random bytes named .wav") << u"noise.wav"_s << u"not a media file"_s;
         QTest::newRow("random bytes named .ogg") << u"noise.ogg"_s << u"not a media file"_s;
@@ -354,7 +356,7 @@ private Q_SLOTS:
         const QString box = boxOf([&] { form().MediaPlayer1->Open(); });
         QVERIFY(timer.elapsed() < MediaDevice::WaitBoundMs + 2000);
         QVERIFY2(!box.isEmpty(), "no error box");
-        QVERIFY2(box.contains(expected, Qt::CaseInsensitive), qPrintable(box));
+        QVERIFY2(box.contains(QRegularExpression(expected, QRegularExpression::CaseInsensitiveOption)), qPrintable(box));
         QVERIFY(box.endsWith(u'.'));
         QVERIFY(!form().MediaPlayer1->device()->isOpen());
         // The next good file opens and plays.
