@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= 2
 FUZZ_SECONDS ?= 180
 
-.PHONY: all setup build run test test-asan fuzz bench clean
+.PHONY: all setup build run test test-asan fuzz bench soak clean
 
 all: build
 
@@ -44,6 +44,13 @@ bench: setup
 	QT_QPA_PLATFORM=offscreen build-bench/bench/bench_gauge
 	tests/with-xvfb.sh build-bench/bench/bench_playback
 	tests/with-xvfb.sh build-bench/bench/bench_memory
+
+# Soak: 500 open/play/stop cycles over good and bad files, then ten minutes of
+# playback with the progress tick; prints memory and file descriptors as it goes.
+soak: setup
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVRO_BENCH=ON -DBUILD_TESTING=OFF
+	cmake --build build-bench -j$(JOBS) --target bench_soak
+	QT_QPA_PLATFORM=offscreen build-bench/bench/bench_soak 500 600
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz

@@ -92,12 +92,18 @@ GstBusSyncReply busSyncHandler(GstBus *, GstMessage *message, gpointer data) noe
             // stream goes on; nothing may unwind through GStreamer.
         }
     };
+    // A handler that drops a message owns it and must free it; otherwise the
+    // message, and through it the pipeline it came from, would live on.
+    const auto drop = [message] {
+        gst_message_unref(message);
+        return GST_BUS_DROP;
+    };
     switch (GST_MESSAGE_TYPE(message)) {
     case GST_MESSAGE_ASYNC_DONE:
     case GST_MESSAGE_APPLICATION:
         return GST_BUS_PASS;
     case GST_MESSAGE_ELEMENT:
-        return gst_is_missing_plugin_message(message) ? GST_BUS_PASS : GST_BUS_DROP;
+        return gst_is_missing_plugin_message(message) ? GST_BUS_PASS : drop();
     case GST_MESSAGE_ERROR:
         // Both: a blocking wait must fail on it, and an error while playing
         // (nobody waiting) must still end the playback.
@@ -107,9 +113,9 @@ GstBusSyncReply busSyncHandler(GstBus *, GstMessage *message, gpointer data) noe
     case GST_MESSAGE_DURATION_CHANGED:
     case GST_MESSAGE_CLOCK_LOST:
         forward();
-        return GST_BUS_DROP;
+        return drop();
     default:
-        return GST_BUS_DROP;
+        return drop();
     }
 }
 

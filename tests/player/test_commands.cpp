@@ -367,6 +367,35 @@ private Q_SLOTS:
         QVERIFY(tick() > 0);
     }
 
+    // Each open lets go of the file opened before: nothing piles up, whether
+    // the open succeeds or is refused.
+    void repeatedOpensKeepNothing()
+    {
+        auto descriptors = [] {
+            return QDir(u"/proc/self/fd"_s).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size();
+        };
+        form().setCaption(u"Kavro (open file)"_s);
+        auto cycle = [&](int i) {
+            form().MediaPlayer1->setFileName(i % 3 == 2 ? m_bad : m_short);
+            try {
+                form().MediaPlayer1->Open();
+                form().N31Click(nullptr);
+                form().N33Click(nullptr);
+            } catch (const EMCIDeviceError &) {
+                // the refused opens, expected
+            }
+            QTest::qWait(5);
+        };
+        for (int i = 0; i < 5; ++i) // warm up caches and plugin loading
+            cycle(i);
+        QTest::qWait(100);
+        const qsizetype before = descriptors();
+        for (int i = 0; i < 60; ++i)
+            cycle(i);
+        QTest::qWait(100);
+        QVERIFY2(descriptors() <= before + 4, qPrintable(u"%1 before, %2 after"_s.arg(before).arg(descriptors())));
+    }
+
     void classicBarEnabling()
     {
         run([&] { form().N35Click(nullptr); });
