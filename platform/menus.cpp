@@ -7,6 +7,8 @@
 #include <QMenuBar>
 #include <QPixmap>
 #include <QPointer>
+#include <QProxyStyle>
+#include <QApplication>
 
 using namespace Qt::StringLiterals;
 
@@ -124,6 +126,28 @@ QKeySequence TMenuItem::textToShortCut(const QString &text)
     return QKeySequence(QKeyCombination(mods, key));
 }
 
+// The menus' style: the application's, with room for glyphs 20 pixels wide
+// (the widest glyph is 20x16), which the default 16-pixel icon size would shrink.
+static QStyle *menuStyle()
+{
+    class GlyphStyle : public QProxyStyle
+    {
+    public:
+        int pixelMetric(PixelMetric metric, const QStyleOption *option, const QWidget *widget) const override
+        {
+            if (metric == PM_SmallIconSize)
+                return 20;
+            return QProxyStyle::pixelMetric(metric, option, widget);
+        }
+    };
+    static QPointer<QStyle> style;
+    if (!style) {
+        style = new GlyphStyle;
+        style->setParent(qApp);
+    }
+    return style;
+}
+
 // The caption with an access key marked: the first letter A to Z or digit not
 // taken by an earlier item of the same list, if the caption has one.
 static QString withAccessKey(const QString &caption, QString &taken)
@@ -172,6 +196,7 @@ void TMenuItem::fillMenu(QWidget *menu)
         const QString caption = withAccessKey(item->m_caption, taken);
         if (!item->m_items.isEmpty()) {
             auto *sub = new QMenu(caption, menu);
+            sub->setStyle(menuStyle());
             sub->setObjectName(item->Name());
             sub->setIcon(icon);
             item->fillMenu(sub);
@@ -223,6 +248,7 @@ bool TMenu::IsShortCut(const QKeySequence &key)
 void TPopupMenu::Popup(QPoint globalPos)
 {
     QMenu menu;
+    menu.setStyle(menuStyle());
     menu.setObjectName(Name());
     Items()->fillMenu(&menu);
     m_active = &menu;
