@@ -394,7 +394,10 @@ bool TForm::windowEvent(QEvent *event)
         // window, a dialog or another program is no new activation.
         if (m_activatePending) {
             m_activatePending = false;
-            Application->dispatch([this] { fire("OnActivate"); });
+            // Run once Qt has finished with the activation: a handler that
+            // makes windows (a web view) must not do so in the middle of it.
+            QMetaObject::invokeMethod(
+                this, [this] { Application->dispatch([this] { fire("OnActivate"); }); }, Qt::QueuedConnection);
         }
         return false;
     case QEvent::Close:

@@ -108,6 +108,8 @@ private Q_SLOTS:
         m_form->setCaption(u"not yet activated"_s);
         m_form->setVisible(true);
         QVERIFY(QTest::qWaitForWindowActive(m_form->window()));
+        // The activation handler runs once the activation is through.
+        QTRY_COMPARE(m_form->Caption(), u"Kavro"_s);
     }
     void cleanup() { m_form.reset(); }
 

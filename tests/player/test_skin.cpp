@@ -69,8 +69,10 @@ private Q_SLOTS:
     {
         m_form = std::make_unique<TForm1>();
         m_form->loadDescription();
+        m_form->setCaption(u"not yet activated"_s);
         m_form->setVisible(true);
         QVERIFY(QTest::qWaitForWindowActive(m_form->window()));
+        QTRY_COMPARE(m_form->Caption(), u"Kavro"_s);
         m_held = {};
         move(QPoint(170, 45)); // on the cream field
     }
