@@ -27,7 +27,8 @@ test-asan: setup
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKAVRO_SANITIZE=ON
 	cmake --build build-asan -j$(JOBS)
 	# Qt WebEngine's own Chromium code frees with a mismatched size: not ours to fix.
-	cd build-asan && ASAN_OPTIONS=detect_leaks=0:new_delete_type_mismatch=0 ctest --output-on-failure -j$(JOBS)
+	# One test at a time: the sanitizers slow the end-to-end runs past their waits otherwise.
+	cd build-asan && ASAN_OPTIONS=detect_leaks=0:new_delete_type_mismatch=0 ctest --output-on-failure -j1
 
 # libFuzzer targets for every reader of outside bytes, FUZZ_SECONDS each.
 fuzz: setup

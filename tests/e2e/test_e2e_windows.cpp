@@ -25,7 +25,9 @@ private Q_SLOTS:
         QVERIFY(!xt::waitWindow(u"Открыть файл мультимедиа"_s, player.process().processId()).isEmpty());
         xt::typeText(tone);
         xt::run(u"xdotool"_s, {u"key"_s, u"Return"_s});
-        QTest::qWait(500);
+        QVERIFY(xt::waitFor([&] {
+            return xt::findWindows(u"Открыть файл мультимедиа"_s, player.process().processId()).isEmpty();
+        }));
         player.activate();
         player.keys(u"ctrl+p"_s);
         QVERIFY(xt::waitFor([&] { return xt::gaugeBar(player.shot()) > 0; }, 5000));
