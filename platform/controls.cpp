@@ -263,11 +263,6 @@ void TWinControl::setEnabled(bool enabled)
         m_widget->setEnabled(enabled);
 }
 
-void TWinControl::setColor(const QColor &color)
-{
-    TControl::setColor(color);
-}
-
 void TWinControl::setParent(TWinControl *parent)
 {
     TControl::setParent(parent);
@@ -540,29 +535,36 @@ void ControlHost::contextMenuEvent(QContextMenuEvent *event)
         return;
     }
     Application->dispatch([&] {
-        for (TWinControl *c = m_control; c; c = c->Parent()) {
-            if (TPopupMenu *menu = c->PopupMenu(); menu && menu->AutoPopup()) {
-                menu->Popup(c->widget()->mapToGlobal(QPoint(0, 0)));
-                return;
-            }
-        }
+        if (TWinControl *owner = menuOwner())
+            owner->PopupMenu()->Popup(owner->widget()->mapToGlobal(QPoint(0, 0)));
     });
+}
+
+// A menu that opens by itself on a request, or nullptr.
+static TPopupMenu *autoMenu(const TControl *c)
+{
+    TPopupMenu *menu = c->PopupMenu();
+    return menu && menu->AutoPopup() ? menu : nullptr;
+}
+
+TWinControl *ControlHost::menuOwner() const
+{
+    // This window, then its parents, offer their own menu.
+    for (TWinControl *c = m_control; c; c = c->Parent())
+        if (autoMenu(c))
+            return c;
+    return nullptr;
 }
 
 bool ControlHost::popupAt(QPoint clientPos, QPoint globalPos)
 {
-    if (TControl *c = m_control->ControlAtPos(clientPos, true)) {
-        if (TPopupMenu *menu = c->PopupMenu(); menu && menu->AutoPopup()) {
-            menu->Popup(globalPos);
-            return true;
-        }
-    }
-    // Nobody below took it: this window, then its parents, offer their own menu.
-    for (TWinControl *c = m_control; c; c = c->Parent()) {
-        if (TPopupMenu *menu = c->PopupMenu(); menu && menu->AutoPopup()) {
-            menu->Popup(globalPos);
-            return true;
-        }
-    }
-    return false;
+    TPopupMenu *menu = nullptr;
+    if (TControl *c = m_control->ControlAtPos(clientPos, true))
+        menu = autoMenu(c);
+    if (!menu)
+        if (TWinControl *owner = menuOwner())
+            menu = owner->PopupMenu();
+    if (menu)
+        menu->Popup(globalPos);
+    return menu != nullptr;
 }

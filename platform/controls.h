@@ -180,7 +180,6 @@ public:
     void SetBounds(int left, int top, int width, int height) override;
     void setVisible(bool visible) override;
     void setEnabled(bool enabled) override;
-    void setColor(const QColor &color) override;
     void setParent(TWinControl *parent) override;
     void Invalidate() override;
     void InvalidateRect(const QRect &rect);
@@ -244,6 +243,8 @@ public:
     bool popupAt(QPoint clientPos, QPoint globalPos);
 
 private:
+    // The first of this window and its parents with a menu of its own.
+    TWinControl *menuOwner() const;
     void press(QMouseEvent *event, bool doubleClick);
     void trackHover(QPoint pos);
 

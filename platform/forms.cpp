@@ -259,7 +259,8 @@ void TForm::setVisible(bool visible)
         w->hide();
         return;
     }
-    if (!m_placed) {
+    const bool first = !m_placed;
+    if (first) {
         // Place the window at its first showing; afterwards it reappears where
         // it was last.
         m_placed = true;
@@ -280,8 +281,6 @@ void TForm::setVisible(bool visible)
     for (TComponent *c : Components())
         if (auto *control = qobject_cast<TControl *>(c))
             control->BeforeShow();
-    const bool first = !w->property("kavroShownBefore").toBool();
-    w->setProperty("kavroShownBefore", true);
     m_activatePending = true;
     w->show();
     w->raise();

@@ -69,8 +69,6 @@ public:
     void SendMoveRequest();
     bool isModal() const { return m_modalLoop != nullptr; }
 
-    // The window's client area (below a menu bar), where its controls live.
-    QWidget *clientWidget() const { return widget(); }
     // The top-level window: the client area itself, or the frame that holds a menu bar above it.
     QWidget *window() const;
     static TForm *formOf(QWidget *window);

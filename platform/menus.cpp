@@ -251,9 +251,7 @@ void TPopupMenu::Popup(QPoint globalPos)
     menu.setStyle(menuStyle());
     menu.setObjectName(Name());
     Items()->fillMenu(&menu);
-    m_active = &menu;
     QAction *chosen = menu.exec(globalPos);
-    m_active = nullptr;
     // The chosen item's handler runs after the menu has closed.
     if (chosen)
         if (auto *item = qobject_cast<TMenuItem *>(chosen->data().value<QObject *>()))

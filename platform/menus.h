@@ -83,12 +83,9 @@ public:
     // Opens the menu with its top-left corner at `globalPos`; the chosen item's
     // handler runs after the menu has closed.
     void Popup(QPoint globalPos);
-    // The menu that is open now, for tests.
-    QMenu *activeMenu() const { return m_active; }
 
 private:
     bool m_autoPopup = true;
-    QMenu *m_active = nullptr;
 };
 
 class TMainMenu : public TMenu
