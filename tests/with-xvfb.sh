@@ -2,23 +2,23 @@
 # Runs one command on a private Xvfb display with the openbox window manager,
 # then tears both down. Used by the tests that need a real X server.
 set -u
-for n in $(seq 200 400); do
-  if [ ! -e /tmp/.X${n}-lock ] && [ ! -e /tmp/.X11-unix/X${n} ]; then
-    # -noreset: without a window manager the program under test may be the only
-    # client, and a server that resets when it goes refuses the next one.
-    Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-    xvfb_pid=$!
-    # Wait for the server to accept connections (or to die on a lost race for the number).
-    for _ in $(seq 100); do
-      DISPLAY=:$n xdpyinfo >/dev/null 2>&1 && break
-      kill -0 $xvfb_pid 2>/dev/null || break
-      sleep 0.05
-    done
-    if DISPLAY=:$n xdpyinfo >/dev/null 2>&1; then break; fi
-    kill $xvfb_pid 2>/dev/null; wait $xvfb_pid 2>/dev/null; unset xvfb_pid
-  fi
+# Xvfb picks a free display number itself and writes it to the given
+# descriptor: choosing one here raced with tests started at the same moment,
+# and the loser then ran on the winner's server until that went away.
+numfile=$(mktemp)
+# -noreset: without a window manager the program under test may be the only
+# client, and a server that resets when it goes refuses the next one.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$numfile" >/dev/null 2>&1 &
+xvfb_pid=$!
+n=
+for _ in $(seq 200); do
+  n=$(head -n1 "$numfile")
+  [ -n "$n" ] && break
+  kill -0 $xvfb_pid 2>/dev/null || break
+  sleep 0.05
 done
-[ -n "${xvfb_pid:-}" ] || { echo "with-xvfb: no free X display" >&2; exit 1; }
+rm -f "$numfile"
+[ -n "$n" ] || { echo "with-xvfb: Xvfb did not start" >&2; kill $xvfb_pid 2>/dev/null; exit 1; }
 export DISPLAY=:$n
 unset WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb
