@@ -2,6 +2,7 @@
 #include "platform/gauges.h"
 
 #include "platform/exceptions.h"
+#include "platform/graphics.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -61,19 +62,20 @@ void TGauge::repaint()
     Invalidate();
 }
 
-QImage TGauge::render() const
+QImage TGauge::render(qreal scale) const
 {
     const int w = Width(), h = Height();
-    QImage image(qMax(w, 1), qMax(h, 1), QImage::Format_RGB32);
-    image.fill(m_back);
+    QImage image(qMax(qRound(w * scale), 1), qMax(qRound(h * scale), 1), QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
+    // The single border is a black window pixel around the inside, made by
+    // filling, so it stays one window pixel wide at every scale.
+    image.fill(m_border == bsSingle ? QColor(Qt::black) : m_back);
     if (w <= 0 || h <= 0)
         return image;
     QPainter p(&image);
     const QRect inner = m_border == bsSingle ? QRect(1, 1, w - 2, h - 2) : QRect(0, 0, w, h);
-    if (m_border == bsSingle) {
-        p.setPen(Qt::black);
-        p.drawRect(0, 0, w - 1, h - 1);
-    }
+    if (m_border == bsSingle)
+        p.fillRect(inner, m_back);
     const int n = PercentDone();
     // The bar reaches to x = (W - 1) * N / 100, that column itself not filled.
     const int right = (w - 1) * n / 100;
@@ -100,5 +102,5 @@ QImage TGauge::render() const
 
 void TGauge::Paint(QPainter &painter)
 {
-    painter.drawImage(QPoint(0, 0), render());
+    painter.drawImage(QPoint(0, 0), render(paintScale(painter)));
 }

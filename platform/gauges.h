@@ -46,8 +46,9 @@ public:
     QColor BackColor() const { return m_back; }
     void setBackColor(const QColor &c) { m_back = c; Invalidate(); }
 
-    // The gauge as it looks now, Width x Height pixels.
-    QImage render() const;
+    // The gauge as it looks now: Width x Height window pixels, drawn at
+    // `scale` image pixels each (the screen's device pixel ratio).
+    QImage render(qreal scale = 1) const;
     void Paint(QPainter &painter) override;
     // How many times the gauge asked to be repainted (for the benchmarks and tests).
     int repaintRequests() const { return m_repaints; }

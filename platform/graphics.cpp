@@ -6,7 +6,9 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QPaintEngine>
 #include <QPalette>
+#include <unordered_map>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -23,6 +25,35 @@ std::vector<Format> &formats()
 {
     static std::vector<Format> table{{u"bmp"_s, QByteArrayLiteral("BM"), &readBmp}};
     return table;
+}
+
+// Pictures read from the resources, keyed by their pixel data (shared by all
+// copies), with the name they came from and, once looked for, the same picture
+// at twice the size.
+struct Origin
+{
+    QString name;
+    bool looked = false;
+    QImage doubled;
+};
+
+std::unordered_map<qint64, Origin> &origins()
+{
+    static std::unordered_map<qint64, Origin> table;
+    return table;
+}
+
+QImage readResource(const QString &name)
+{
+    QFile file(u":/pictures/"_s + name);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EInvalidGraphic(u"Picture %1 not found"_s.arg(name));
+    const QByteArray bytes = file.readAll();
+    try {
+        return TPicture::decode(bytes, name);
+    } catch (const EInvalidGraphic &e) {
+        throw EInvalidGraphic(u"%1: %2"_s.arg(name, e.message()));
+    }
 }
 } // namespace
 
@@ -48,15 +79,45 @@ QImage TPicture::decode(QByteArrayView bytes, const QString &name)
 
 QImage TPicture::fromResource(const QString &name)
 {
-    QFile file(u":/pictures/"_s + name);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EInvalidGraphic(u"Picture %1 not found"_s.arg(name));
-    const QByteArray bytes = file.readAll();
-    try {
-        return decode(bytes, name);
-    } catch (const EInvalidGraphic &e) {
-        throw EInvalidGraphic(u"%1: %2"_s.arg(name, e.message()));
+    QImage picture = readResource(name);
+    origins()[picture.cacheKey()] = Origin{name, false, {}};
+    return picture;
+}
+
+QImage TPicture::forScale(const QImage &picture, qreal scale)
+{
+    if (scale <= 1.0 || picture.isNull())
+        return picture;
+    const auto found = origins().find(picture.cacheKey());
+    if (found == origins().end())
+        return picture;
+    Origin &origin = found->second;
+    if (!origin.looked) {
+        origin.looked = true;
+        const qsizetype dot = origin.name.lastIndexOf(u'.');
+        QString name = origin.name;
+        name.insert(dot < 0 ? name.size() : dot, u"@2x"_s);
+        // A missing or unreadable larger picture is no fault: the ordinary one serves.
+        if (QFile::exists(u":/pictures/"_s + name)) {
+            try {
+                QImage doubled = readResource(name);
+                if (doubled.size() == picture.size() * 2) {
+                    doubled.setDevicePixelRatio(2);
+                    origin.doubled = doubled;
+                }
+            } catch (const EInvalidGraphic &e) {
+                qWarning("%s", qPrintable(e.message()));
+            }
+        }
     }
+    return origin.doubled.isNull() ? picture : origin.doubled;
+}
+
+qreal paintScale(QPainter &painter)
+{
+    const QPaintEngine *engine = painter.paintEngine();
+    const QPaintDevice *device = engine && engine->paintDevice() ? engine->paintDevice() : painter.device();
+    return device ? device->devicePixelRatioF() : 1.0;
 }
 
 std::optional<QColor> colorFromIdent(const QString &ident)

@@ -4,6 +4,7 @@
 #include "platform/application.h"
 #include "platform/dialogs.h"
 #include "platform/gauges.h"
+#include "platform/graphics.h"
 #include "platform/mplayer.h"
 #include "platform/webbrowser.h"
 #include "platform/forms.h"
@@ -30,7 +31,7 @@ void TImage::setPicture(const QImage &picture)
 void TImage::Paint(QPainter &painter)
 {
     if (!m_picture.isNull())
-        painter.drawImage(QPoint(0, 0), m_picture);
+        painter.drawImage(QPoint(0, 0), TPicture::forScale(m_picture, paintScale(painter)));
 }
 
 TLabel::TLabel(TComponent *owner) : TGraphicControl(owner) {}

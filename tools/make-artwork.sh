@@ -22,4 +22,4 @@ QT_QPA_PLATFORM=offscreen "$build/kavro-artgen" "$root/resources" "$@"
 echo "pictures written to $root/resources"
 # The desktop icon: the application icon cut to the 48x48 size of the icon theme.
 mkdir -p "$root/resources/desktop"
-convert "$root/resources/mainicon.bmp" -gravity center -crop 48x48+0+0 +repage "PNG24:$root/resources/desktop/kavro.png"
+convert "$root/resources/mainicon.bmp" -gravity center -crop 48x48+0+0 +repage -strip -define png:exclude-chunks=date,time "PNG24:$root/resources/desktop/kavro.png"

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -109,6 +110,8 @@ private Q_SLOTS:
     void titleOutline();
     void titleLettering();
     void iconLetter();
+    void doubled_data();
+    void doubled();
 };
 
 void TestArtwork::format_data()
@@ -117,18 +120,24 @@ void TestArtwork::format_data()
     QTest::addColumn<int>("kind");
     QTest::addColumn<QSize>("size");
 
-    for (const ButtonSizes &b : kButtons) {
-        const QString name = QString::fromLatin1(b.name);
-        for (const auto &[look, size] : {std::pair{"normal", b.normal}, std::pair{"hover", b.hover},
-                                         std::pair{"pressed", b.pressed}, std::pair{"leave", b.normal}}) {
-            const QString file = name + u'_' + QString::fromLatin1(look) + QStringLiteral(".bmp");
-            QTest::addRow("%s", qPrintable(file)) << file << int(Bmp24) << size;
+    for (const QString suffix : {QString(), QStringLiteral("@2x")}) {
+        const int k = suffix.isEmpty() ? 1 : 2;
+        for (const ButtonSizes &b : kButtons) {
+            const QString name = QString::fromLatin1(b.name);
+            for (const auto &[look, size] : {std::pair{"normal", b.normal}, std::pair{"hover", b.hover},
+                                             std::pair{"pressed", b.pressed}, std::pair{"leave", b.normal}}) {
+                const QString file = name + u'_' + QString::fromLatin1(look) + suffix + QStringLiteral(".bmp");
+                QTest::addRow("%s", qPrintable(file)) << file << int(Bmp24) << size * k;
+            }
+        }
+        for (const auto &[base, ext, kind, size] :
+             {std::tuple{"title", ".png", Png, QSize(640, 22)}, std::tuple{"edge_side", ".jpg", Jpeg, QSize(1, 60)},
+              std::tuple{"edge_bottom", ".png", Png, QSize(640, 3)},
+              std::tuple{"bottom_right", ".jpg", Jpeg, QSize(97, 7)}}) {
+            const QString file = QString::fromLatin1(base) + suffix + QString::fromLatin1(ext);
+            QTest::addRow("%s", qPrintable(file)) << file << int(kind) << size * k;
         }
     }
-    QTest::newRow("title.png") << QStringLiteral("title.png") << int(Png) << QSize(640, 22);
-    QTest::newRow("edge_side.jpg") << QStringLiteral("edge_side.jpg") << int(Jpeg) << QSize(1, 60);
-    QTest::newRow("edge_bottom.png") << QStringLiteral("edge_bottom.png") << int(Png) << QSize(640, 3);
-    QTest::newRow("bottom_right.jpg") << QStringLiteral("bottom_right.jpg") << int(Jpeg) << QSize(97, 7);
     QTest::newRow("mainicon.bmp") << QStringLiteral("mainicon.bmp") << int(Bmp24) << QSize(52, 48);
     QTest::newRow("logo.jpg") << QStringLiteral("logo.jpg") << int(Jpeg) << QSize(196, 63);
     for (const char *g : kGlyphs) {
@@ -426,6 +435,61 @@ void TestArtwork::iconLetter()
     QVERIFY(std::abs(letter.center().x() - 26) <= 2);
     QVERIFY(std::abs(letter.center().y() - 24) <= 2);
     QVERIFY(solid > 150);
+}
+
+// The player window's pictures for screens at twice the density: the same
+// design (halved, they match the ordinary picture), drawn at that size where
+// the ordinary picture has detail finer than a window pixel, so not merely
+// enlarged.
+void TestArtwork::doubled_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("drawnAnew");
+    // Pressed, the pause and stop glyphs are whole-pixel bars on a nearly flat
+    // face: nothing there is finer than a window pixel.
+    for (const ButtonSizes &b : kButtons)
+        for (const char *look : {"normal", "hover", "pressed"}) {
+            const bool flat = qstrcmp(look, "pressed") == 0
+                && (qstrcmp(b.name, "pause") == 0 || qstrcmp(b.name, "stop") == 0);
+            QTest::addRow("%s_%s", b.name, look)
+                << QString::fromLatin1(b.name) + u'_' + QString::fromLatin1(look) + QStringLiteral(".bmp") << !flat;
+        }
+    QTest::newRow("title") << QStringLiteral("title.png") << true;
+    QTest::newRow("edge_side") << QStringLiteral("edge_side.jpg") << false;
+    QTest::newRow("edge_bottom") << QStringLiteral("edge_bottom.png") << false;
+    QTest::newRow("bottom_right") << QStringLiteral("bottom_right.jpg") << false;
+}
+
+void TestArtwork::doubled()
+{
+    QFETCH(QString, file);
+    QFETCH(bool, drawnAnew);
+    const qsizetype dot = file.lastIndexOf(u'.');
+    const QImage one = picture(file);
+    const QImage two = picture(file.left(dot) + QStringLiteral("@2x") + file.mid(dot));
+    QVERIFY(!one.isNull() && !two.isNull());
+    QCOMPARE(two.size(), one.size() * 2);
+    int mismatched = 0, finer = 0;
+    for (int y = 0; y < one.height(); ++y)
+        for (int x = 0; x < one.width(); ++x) {
+            const QRgb block[4] = {two.pixel(2 * x, 2 * y), two.pixel(2 * x + 1, 2 * y),
+                                   two.pixel(2 * x, 2 * y + 1), two.pixel(2 * x + 1, 2 * y + 1)};
+            int r = 0, g = 0, b = 0;
+            bool uniform = true;
+            for (const QRgb c : block) {
+                r += qRed(c), g += qGreen(c), b += qBlue(c);
+                uniform = uniform && near(c, QColor(block[0]), 2);
+            }
+            if (!near(one.pixel(x, y), QColor(r / 4, g / 4, b / 4), 48))
+                ++mismatched;
+            if (!uniform)
+                ++finer;
+        }
+    const int pixels = one.width() * one.height();
+    // Anti-aliased edges of glyphs and letters may fall differently.
+    QVERIFY2(mismatched * 100 <= pixels * 3, qPrintable(QString::number(mismatched) + u" of "_qs + QString::number(pixels)));
+    if (drawnAnew)
+        QVERIFY2(finer >= 10, qPrintable(QString::number(finer)));
 }
 
 QTEST_GUILESS_MAIN(TestArtwork)

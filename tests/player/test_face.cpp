@@ -179,6 +179,60 @@ private Q_SLOTS:
         QCOMPARE(img.pixel(71, 45), form.Image2->Picture().pixel(31, 45 - 31));
     }
 
+    // On a screen at twice the density every picture box draws its picture's
+    // twice-size form, pixel for pixel, also after a handler copied a picture
+    // from one box to another; the gauge's frame stays one window pixel.
+    void windowPaintingAtDoubleDensity()
+    {
+        TForm1 form;
+        form.loadDescription();
+        auto paint = [&] {
+            QImage img(1280, 140, QImage::Format_RGB32);
+            img.setDevicePixelRatio(2);
+            img.fill(Qt::magenta);
+            form.widget()->render(&img);
+            return img;
+        };
+        auto doubled = [](const QString &name) {
+            QImage img(QStringLiteral(KAVRO_SOURCE_DIR "/resources/") + name);
+            return img.convertToFormat(QImage::Format_RGB32);
+        };
+        auto sameBlock = [](const QImage &img, QPoint at, const QImage &pic, QRect part) {
+            for (int y = part.top(); y <= part.bottom(); ++y)
+                for (int x = part.left(); x <= part.right(); ++x)
+                    if (img.pixel(at.x() + x, at.y() + y) != pic.pixel(x, y))
+                        return false;
+            return true;
+        };
+
+        QImage img = paint();
+        // The lettering of the title, columns 491..634 rows 6..16 in the window.
+        const QImage title2 = doubled(u"title@2x.png"_s);
+        QCOMPARE(title2.size(), QSize(1280, 44));
+        QVERIFY(sameBlock(img, QPoint(0, 0), title2, QRect(980, 10, 290, 24)));
+        // The play button at (72, 32): its 64x52 picture.
+        const QImage play2 = doubled(u"play_normal@2x.bmp"_s);
+        QVERIFY(sameBlock(img, QPoint(144, 64), play2, QRect(0, 0, 64, 52)));
+        // The pointer over the previous button: the hover picture is copied in.
+        form.Image1->setPicture(form.c->Picture());
+        img = paint();
+        const QImage hover2 = doubled(u"prev_hover@2x.bmp"_s);
+        QVERIFY(sameBlock(img, QPoint(14, 64), hover2, QRect(0, 0, 66, 56)));
+        // Gauge frame: two device pixels of black, then white.
+        QCOMPARE(img.pixel(350, 70), kBlack);
+        QCOMPARE(img.pixel(351, 70), kBlack);
+        QCOMPARE(img.pixel(352, 70), kWhite);
+        QCOMPARE(img.pixel(1262, 118), kBlack);
+        QCOMPARE(img.pixel(1261, 116), kWhite);
+        // A picture made in the program has no twice-size form: it is enlarged.
+        QImage plain(33, 28, QImage::Format_RGB32);
+        plain.fill(qRgb(10, 200, 30));
+        form.Image1->setPicture(plain);
+        img = paint();
+        QCOMPARE(img.pixel(14, 64), qRgb(10, 200, 30));
+        QCOMPARE(img.pixel(79, 119), qRgb(10, 200, 30));
+    }
+
     void hitTest_data()
     {
         QTest::addColumn<QPoint>("point");

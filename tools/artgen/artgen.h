@@ -35,8 +35,10 @@ QPainterPath smallCapsPath(const QRawFont &font, const QString &text, double sma
 // Skin: buttons, title and edges.
 enum class Glyph { Prev, Pause, Play, Stop, Next };
 enum class Look { Normal, Hover, Pressed };
-QImage skinButton(Glyph glyph, Look look, QSize size, QSize normalSize);
-QImage titleBar(const QRawFont &lettering);
+// Buttons and the title are drawn at `scale` picture pixels a window pixel:
+// 1 for ordinary screens, 2 for screens at twice the density.
+QImage skinButton(Glyph glyph, Look look, QSize size, QSize normalSize, int scale);
+QImage titleBar(const QRawFont &lettering, int scale);
 QImage sideEdge();
 QImage bottomEdge();
 QImage bottomRight();

@@ -93,20 +93,31 @@ int main(int argc, char **argv)
     const auto bmp24 = &writeBmp24, bmp8 = &writeBmp8, png = &writePngRgb;
     const auto jpeg = [](const QString &path, const QImage &img) { return writeJpeg(path, img, 95); };
 
-    for (const Button &b : kButtons) {
-        const QString name = QString::fromLatin1(b.name);
-        const QImage normal = skinButton(b.glyph, Look::Normal, b.normal, b.normal);
-        save(name + QStringLiteral("_normal.bmp"), normal, bmp24);
-        save(name + QStringLiteral("_hover.bmp"), skinButton(b.glyph, Look::Hover, b.hover, b.normal), bmp24);
-        save(name + QStringLiteral("_pressed.bmp"), skinButton(b.glyph, Look::Pressed, b.pressed, b.normal), bmp24);
-        // Leaving restores the starting look, so it is the same picture.
-        save(name + QStringLiteral("_leave.bmp"), normal, bmp24);
+    // The player window's pictures come twice: as they are, and at twice the
+    // size ("@2x") for screens at twice the density. Buttons and the title
+    // are drawn again at that size; the edges are flat lines and gradients
+    // with nothing finer than a window pixel, so theirs are enlarged pixel for pixel.
+    for (const int scale : {1, 2}) {
+        const QString suffix = scale == 1 ? QString() : QStringLiteral("@2x");
+        for (const Button &b : kButtons) {
+            const QString name = QString::fromLatin1(b.name);
+            const QImage normal = skinButton(b.glyph, Look::Normal, b.normal, b.normal, scale);
+            save(name + QStringLiteral("_normal") + suffix + QStringLiteral(".bmp"), normal, bmp24);
+            save(name + QStringLiteral("_hover") + suffix + QStringLiteral(".bmp"),
+                 skinButton(b.glyph, Look::Hover, b.hover, b.normal, scale), bmp24);
+            save(name + QStringLiteral("_pressed") + suffix + QStringLiteral(".bmp"),
+                 skinButton(b.glyph, Look::Pressed, b.pressed, b.normal, scale), bmp24);
+            // Leaving restores the starting look, so it is the same picture.
+            save(name + QStringLiteral("_leave") + suffix + QStringLiteral(".bmp"), normal, bmp24);
+        }
+        auto enlarged = [scale](const QImage &img) {
+            return img.scaled(img.size() * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        };
+        save(QStringLiteral("title") + suffix + QStringLiteral(".png"), titleBar(lettering, scale), png);
+        save(QStringLiteral("edge_side") + suffix + QStringLiteral(".jpg"), enlarged(sideEdge()), jpeg);
+        save(QStringLiteral("edge_bottom") + suffix + QStringLiteral(".png"), enlarged(bottomEdge()), png);
+        save(QStringLiteral("bottom_right") + suffix + QStringLiteral(".jpg"), enlarged(bottomRight()), jpeg);
     }
-
-    save(QStringLiteral("title.png"), titleBar(lettering), png);
-    save(QStringLiteral("edge_side.jpg"), sideEdge(), jpeg);
-    save(QStringLiteral("edge_bottom.png"), bottomEdge(), png);
-    save(QStringLiteral("bottom_right.jpg"), bottomRight(), jpeg);
     save(QStringLiteral("mainicon.bmp"), mainIcon(sansBold), bmp24);
     save(QStringLiteral("logo.jpg"), aboutLogo(script), jpeg);
 

@@ -80,28 +80,29 @@ void setPixel(QImage &img, int x, int y, const QColor &c)
         img.setPixel(x, y, c.rgb());
 }
 
-// Concentric one-pixel rings from the picture's edge inwards.
-void drawRings(QImage &img, const QList<QColor> &rings)
+// Concentric rings from the picture's edge inwards, each one window pixel
+// (`scale` picture pixels) wide.
+void drawRings(QImage &img, const QList<QColor> &rings, int scale)
 {
     const int w = img.width(), h = img.height();
-    for (int i = 0; i < rings.size(); ++i) {
+    for (int i = 0; i < rings.size() * scale; ++i) {
         for (int x = i; x < w - i; ++x) {
-            setPixel(img, x, i, rings[i]);
-            setPixel(img, x, h - 1 - i, rings[i]);
+            setPixel(img, x, i, rings[i / scale]);
+            setPixel(img, x, h - 1 - i, rings[i / scale]);
         }
         for (int y = i; y < h - i; ++y) {
-            setPixel(img, i, y, rings[i]);
-            setPixel(img, w - 1 - i, y, rings[i]);
+            setPixel(img, i, y, rings[i / scale]);
+            setPixel(img, w - 1 - i, y, rings[i / scale]);
         }
     }
 }
 
 } // namespace
 
-QImage skinButton(Glyph glyph, Look look, QSize size, QSize normalSize)
+QImage skinButton(Glyph glyph, Look look, QSize size, QSize normalSize, int scale)
 {
     const int w = size.width(), h = size.height();
-    QImage img(w, h, QImage::Format_RGB32);
+    QImage img(w * scale, h * scale, QImage::Format_RGB32);
 
     const QColor frameNormal(22, 78, 192), frameActive(39, 91, 196);
     const QList<QColor> rings = look == Look::Normal
@@ -111,9 +112,13 @@ QImage skinButton(Glyph glyph, Look look, QSize size, QSize normalSize)
     // The face's shading is centred on the part of the picture the box shows.
     const QRectF face(inset, inset, std::min(w, kButtonBoxWidth) - 2 * inset, h - 2 * inset);
 
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const double fy = (y + 0.5 - face.top()) / face.height();
+    // Shading is worked out in window pixels: (x, y) is the picture pixel's
+    // centre there, (col, row) the window pixel it lies in.
+    for (int py = 0; py < h * scale; ++py)
+        for (int px = 0; px < w * scale; ++px) {
+            const double x = (px + 0.5) / scale, y = (py + 0.5) / scale;
+            const int col = px / scale, row = py / scale;
+            const double fy = (y - face.top()) / face.height();
             QColor c;
             switch (look) {
             case Look::Normal:
@@ -122,20 +127,20 @@ QImage skinButton(Glyph glyph, Look look, QSize size, QSize normalSize)
                 break;
             case Look::Hover:
                 c = mix(QColor(241, 242, 239), QColor(217, 223, 228),
-                        smoothstep(0.15, 1.0, rimDistance(x + 0.5, y + 0.5, face)));
+                        smoothstep(0.15, 1.0, rimDistance(x, y, face)));
                 break;
             case Look::Pressed:
                 c = mix(QColor(196, 196, 197), QColor(201, 201, 202), fy);
                 // Sunken: a shadow under the top and left of the frame.
-                if (y == inset)
+                if (row == inset)
                     c = QColor(172, 174, 178);
-                else if (y == inset + 1 || x == inset)
+                else if (row == inset + 1 || col == inset)
                     c = mix(c, QColor(172, 174, 178), 0.5);
                 break;
             }
-            img.setPixel(x, y, c.rgb());
+            img.setPixel(px, py, c.rgb());
         }
-    drawRings(img, rings);
+    drawRings(img, rings, scale);
 
     const GlyphShape shape = glyphShape(glyph);
     const QPoint origin = glyphOrigin(shape.box, normalSize, look);
@@ -156,30 +161,35 @@ QImage skinButton(Glyph glyph, Look look, QSize size, QSize normalSize)
     }
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(scale, scale);
     p.setPen(Qt::NoPen);
     p.setBrush(shade);
     p.drawPath(shape.path.translated(origin));
     return img;
 }
 
-QImage titleBar(const QRawFont &lettering)
+QImage titleBar(const QRawFont &lettering, int scale)
 {
     constexpr int w = 640, h = 22;
     const QColor outlineTop(22, 78, 192), outlineBottom(44, 97, 200);
     const QColor innerLine(173, 200, 239), fill(122, 166, 224), fillBright(176, 206, 243);
 
-    QImage img(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y) {
+    // Lines are whole window pixels; the fill's gradient is sampled at every
+    // picture pixel's centre.
+    QImage img(w * scale, h * scale, QImage::Format_RGB32);
+    for (int py = 0; py < h * scale; ++py) {
+        const int y = py / scale;
         const QColor outline = mix(outlineTop, outlineBottom, double(y) / (h - 1));
-        for (int x = 0; x < w; ++x) {
+        for (int px = 0; px < w * scale; ++px) {
+            const int x = px / scale;
             QColor c;
             if (y == 0 || y == h - 1 || x == 0 || x == w - 1)
                 c = outline;
             else if (y == 1 || y == h - 2 || x == 1 || x == w - 2)
                 c = innerLine;
             else
-                c = mix(fill, fillBright, smoothstep(330, 600, x));
-            img.setPixel(x, y, c.rgb());
+                c = mix(fill, fillBright, smoothstep(330, 600, (px + 0.5) / scale - 0.5));
+            img.setPixel(px, py, c.rgb());
         }
     }
 
@@ -197,12 +207,13 @@ QImage titleBar(const QRawFont &lettering)
     }
     const QRectF bounds = path.boundingRect();
     QTransform fit;
+    fit.scale(scale, scale);
     fit.translate(target.left(), target.top());
     fit.scale(target.width() / bounds.width(), target.height() / bounds.height());
     fit.translate(-bounds.left(), -bounds.top());
     path = fit.map(path);
 
-    QImage mask(w, h, QImage::Format_ARGB32_Premultiplied);
+    QImage mask(w * scale, h * scale, QImage::Format_ARGB32_Premultiplied);
     mask.fill(Qt::transparent);
     {
         QPainter p(&mask);
@@ -211,10 +222,10 @@ QImage titleBar(const QRawFont &lettering)
     }
     // The halo: the lettering's shape spread out and brought up again, so it
     // is dense next to the letters and fades within two pixels.
-    QImage halo = blurred(mask, 1.4);
-    for (int y = 0; y < h; ++y) {
+    QImage halo = blurred(mask, 1.4 * scale);
+    for (int y = 0; y < halo.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(halo.scanLine(y));
-        for (int x = 0; x < w; ++x) {
+        for (int x = 0; x < halo.width(); ++x) {
             const int a = std::min(255, qAlpha(line[x]) * 5 / 2);
             line[x] = qRgba(a, a, a, a);
         }
