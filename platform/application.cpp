@@ -9,13 +9,32 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <dlfcn.h>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
 TApplication *Application = nullptr;
+
+namespace {
+// A signal handler may only write to a descriptor; the event loop reads the
+// other end and acts there.
+int signalPipe[2] = {-1, -1};
+
+void onTerminationSignal(int)
+{
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
+    errno = saved;
+}
+} // namespace
 
 void TApplication::prepare()
 {
@@ -43,6 +62,29 @@ TApplication::~TApplication()
     destroyForms();
     m_qapp.removeEventFilter(this);
     Application = nullptr;
+}
+
+void TApplication::closeOnTerminationSignals()
+{
+    if (signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, signalPipe) != 0)
+        return; // Without the pipe the signals keep their default action.
+    auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this] {
+        char bytes[16];
+        while (::read(signalPipe[0], bytes, sizeof bytes) > 0) {
+        }
+        // A closed main window ends every loop, modal ones too.
+        if (m_mainForm && m_mainForm->Visible())
+            m_mainForm->Close();
+        else
+            Terminate();
+    });
+    struct sigaction action = {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int sig : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(sig, &action, nullptr);
 }
 
 void TApplication::setTitle(const QString &title)
@@ -76,6 +118,7 @@ int TApplication::start(const std::function<void()> &steps)
     }
     if (m_mainForm)
         m_mainForm->setVisible(true);
+    closeOnTerminationSignals();
     m_qapp.exec();
     destroyForms();
     return 0;

@@ -83,6 +83,10 @@ protected:
 private:
     void adoptForm(TForm *form);
     void destroyForms();
+    // The session's end (SIGTERM, SIGHUP) and Ctrl+C in a terminal (SIGINT)
+    // close the main window as its own close command does, so the program
+    // ends in order with exit code 0.
+    void closeOnTerminationSignals();
 
     QApplication m_qapp;
     QString m_title;
