@@ -1,6 +1,7 @@
 // TApplication: start-up, the dispatch point, error boxes, shortcut search and orderly end.
 #include "platform/application.h"
 
+#include "platform/accessibility.h"
 #include "platform/forms.h"
 #include "platform/graphics.h"
 #include "platform/menus.h"
@@ -48,6 +49,7 @@ TApplication::TApplication(int &argc, char **argv) : m_qapp(argc, argv)
     m_qapp.setQuitOnLastWindowClosed(false);
     m_qapp.installEventFilter(this);
     registerStandardComponents();
+    installAccessibility();
     // The application icon is the picture stored as MAINICON.
     try {
         m_icon = QIcon(QPixmap::fromImage(TPicture::fromResource(u"mainicon.bmp"_s)));

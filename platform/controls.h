@@ -74,8 +74,16 @@ class TControl : public TComponent
     Q_PROPERTY(QString Caption READ Caption WRITE setCaption)
     Q_PROPERTY(QString Align MEMBER m_align)
     Q_PROPERTY(QString Hint MEMBER m_hint)
+    Q_PROPERTY(QString AccessibleName MEMBER m_accessibleName)
+    Q_PROPERTY(QString AccessibleDescription MEMBER m_accessibleDescription)
+    Q_PROPERTY(TAccessibleRole AccessibleRole MEMBER m_accessibleRole)
 
 public:
+    // What assistive technology (a screen reader) is told a graphic control
+    // is; arDefault leaves it to the control's kind.
+    enum TAccessibleRole { arDefault, arButton, arProgressBar, arTitleBar, arGrip, arGraphic };
+    Q_ENUM(TAccessibleRole)
+
     explicit TControl(TComponent *owner = nullptr);
     ~TControl() override;
 
@@ -105,6 +113,9 @@ public:
     void setParentFont(bool v);
     QString Caption() const { return m_caption; }
     virtual void setCaption(const QString &caption);
+    QString AccessibleName() const { return m_accessibleName; }
+    QString AccessibleDescription() const { return m_accessibleDescription; }
+    TAccessibleRole AccessibleRole() const { return m_accessibleRole; }
 
     TWinControl *Parent() const { return m_parent; }
     virtual void setParent(TWinControl *parent);
@@ -140,6 +151,8 @@ private:
     QColor m_color = QColor(240, 240, 240);
     TFont *m_font;
     QString m_caption, m_align, m_hint;
+    QString m_accessibleName, m_accessibleDescription;
+    TAccessibleRole m_accessibleRole = arDefault;
     TWinControl *m_parent = nullptr;
     friend class TWinControl;
 };

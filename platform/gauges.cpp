@@ -4,6 +4,7 @@
 #include "platform/exceptions.h"
 #include "platform/graphics.h"
 
+#include <QAccessible>
 #include <QFontMetrics>
 #include <QPainter>
 #include <climits>
@@ -60,6 +61,11 @@ void TGauge::repaint()
 {
     ++m_repaints;
     Invalidate();
+    // A screen reader following the gauge hears the new percentage.
+    if (QAccessible::isActive()) {
+        QAccessibleValueChangeEvent event(this, PercentDone());
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 QImage TGauge::render(qreal scale) const

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QAccessible>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -203,6 +204,27 @@ private Q_SLOTS:
         // The second dialog's name box holds a single space.
         openCommand(QString());
         QCOMPARE(m_nameBoxSeen, u" "_s);
+    }
+
+    // A screen reader's press on a skin button issues the button's command.
+    void accessiblePressIssuesTheCommand()
+    {
+        openCommand(m_tone);
+        auto press = [&](TImage *button) {
+            QAccessibleInterface *a = QAccessible::queryAccessibleInterface(button);
+            QVERIFY(a && a->actionInterface());
+            a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        };
+        press(form().Image6);
+        QCOMPARE(form().MediaPlayer1->Mode(), MediaDevice::Playing);
+        press(form().Image2);
+        QCOMPARE(form().MediaPlayer1->Mode(), MediaDevice::Paused);
+        // The previous-icon button issues the stop command: to the end.
+        press(form().Image1);
+        QCOMPARE(form().MediaPlayer1->Position(), form().MediaPlayer1->Length());
+        QCOMPARE(tick(), 100);
+        QAccessibleInterface *gauge = QAccessible::queryAccessibleInterface(form().Gauge1);
+        QCOMPARE(gauge->valueInterface()->currentValue().toInt(), 100);
     }
 
     void pauseTwiceResumesAtTheSamePlace()

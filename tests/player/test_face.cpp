@@ -3,6 +3,8 @@
 #include "platform/graphics.h"
 #include "player/SDIMAIN.h"
 
+#include <QAccessible>
+#include <QMap>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -231,6 +233,80 @@ private Q_SLOTS:
         img = paint();
         QCOMPARE(img.pixel(14, 64), qRgb(10, 200, 30));
         QCOMPARE(img.pixel(79, 119), qRgb(10, 200, 30));
+    }
+
+    // What a screen reader finds in the player window: the five skin buttons
+    // named by the command they issue, the gauge with its percentage as its
+    // value, and the drag regions; the hidden picture holders and undragged
+    // edges are not listed, and hidden buttons drop out of the list.
+    void accessibleChildren()
+    {
+        TForm1 form;
+        form.loadDescription();
+        form.widget()->show();
+        QAccessibleInterface *window = QAccessible::queryAccessibleInterface(form.widget());
+        QVERIFY(window);
+        QCOMPARE(window->role(), QAccessible::Window);
+        auto listed = [&] {
+            QMap<QString, QAccessibleInterface *> byObject;
+            for (int i = 0; i < window->childCount(); ++i)
+                if (QAccessibleInterface *child = window->child(i); child && child->object())
+                    byObject.insert(child->object()->objectName(), child);
+            return byObject;
+        };
+        struct Expected { const char *object; QAccessible::Role role; QString name; };
+        const Expected table[] = {
+            {"Image1", QAccessible::Button, u"Стоп"_s},
+            {"Image2", QAccessible::Button, u"Пауза"_s},
+            {"Image6", QAccessible::Button, u"Воспроизвести"_s},
+            {"Image5", QAccessible::Button, u"Стоп"_s},
+            {"Image4", QAccessible::Button, u"Стоп"_s},
+            {"Gauge1", QAccessible::ProgressBar, u"Ход воспроизведения"_s},
+            {"Image25", QAccessible::TitleBar, u"Kavro Media Player"_s},
+            {"Image26", QAccessible::Grip, u"Левый край окна"_s},
+            {"Image29", QAccessible::Grip, u"Правый нижний угол окна"_s},
+            {"Image30", QAccessible::Grip, u"Правый край окна"_s},
+        };
+        auto children = listed();
+        QCOMPARE(children.size(), int(std::size(table)) + 1);
+        // The classic button bar's widget, hidden in this view.
+        QVERIFY(children.value(u"MediaPlayer1"_s));
+        QVERIFY(children.value(u"MediaPlayer1"_s)->state().invisible);
+        for (const Expected &e : table) {
+            QAccessibleInterface *child = children.value(QString::fromLatin1(e.object));
+            QVERIFY2(child, e.object);
+            QCOMPARE(child->role(), e.role);
+            QCOMPARE(child->text(QAccessible::Name), e.name);
+            QCOMPARE(child->parent(), window);
+            QCOMPARE(window->indexOfChild(child) >= 0, true);
+            QCOMPARE(window->child(window->indexOfChild(child)), child);
+            const bool button = e.role == QAccessible::Button;
+            QCOMPARE(child->actionInterface() != nullptr, button);
+            if (button)
+                QVERIFY(!child->text(QAccessible::Description).isEmpty());
+        }
+        // Boxes on the screen, cut to the window: the play button, the right edge.
+        const QPoint origin = form.widget()->mapToGlobal(QPoint(0, 0));
+        QCOMPARE(children[u"Image6"_s]->rect(), QRect(origin + QPoint(72, 32), QSize(33, 29)));
+        QCOMPARE(children[u"Image30"_s]->rect(), QRect(origin + QPoint(639, 18), QSize(1, 52)));
+        // A point finds what the mouse would reach: x 72 is the play button's.
+        QCOMPARE(window->childAt(origin.x() + 72, origin.y() + 45), children[u"Image6"_s]);
+        QCOMPARE(window->childAt(origin.x() + 8, origin.y() + 45), children[u"Image26"_s]);
+        // The gauge's value follows its percentage.
+        QAccessibleInterface *gauge = children[u"Gauge1"_s];
+        QVERIFY(gauge->valueInterface());
+        QCOMPARE(gauge->valueInterface()->currentValue().toInt(), 0);
+        QCOMPARE(gauge->valueInterface()->maximumValue().toInt(), 100);
+        form.Gauge1->setMaxValue(3000);
+        form.Gauge1->setProgress(1999);
+        QCOMPARE(gauge->valueInterface()->currentValue().toInt(), 66);
+        QCOMPARE(gauge->text(QAccessible::Value), u"66%"_s);
+        // The classic view hides the skin buttons: they leave the list.
+        for (TImage *b : {form.Image1, form.Image2, form.Image4, form.Image5, form.Image6})
+            b->Hide();
+        children = listed();
+        QCOMPARE(children.size(), int(std::size(table)) + 1 - 5);
+        QVERIFY(!children.contains(u"Image6"_s));
     }
 
     void hitTest_data()
