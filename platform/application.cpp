@@ -191,7 +191,11 @@ void TApplication::HandleException(const Exception &e) noexcept
 void TApplication::ShowException(const Exception &e)
 {
     QWidget *owner = QApplication::activeWindow();
-    QMessageBox box(QMessageBox::Critical, m_title, errorBoxText(e), QMessageBox::Ok, owner);
+    const QString text = errorBoxText(e);
+    // Also on the standard error stream, where the desktop's log keeps it.
+    std::fprintf(stderr, "kavro: %s\n", text.toLocal8Bit().constData());
+    std::fflush(stderr);
+    QMessageBox box(QMessageBox::Critical, m_title, text, QMessageBox::Ok, owner);
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }

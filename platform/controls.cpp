@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QCursor>
+#include <QTimer>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -473,6 +474,11 @@ void ControlHost::mouseReleaseEvent(QMouseEvent *event)
                 target->Click();
             if (target)
                 target->MouseUp(button, event->modifiers(), local.x(), local.y());
+            // Released outside the window: the control keeps the look its
+            // release gave it until the pointer moves again, which no event
+            // of this window will tell.
+            if (!rect().contains(pos))
+                watchPointerFrom(globalPos);
             return;
         }
         // Other buttons hold no capture: the release goes to whatever is under the pointer.
@@ -486,6 +492,8 @@ void ControlHost::mouseReleaseEvent(QMouseEvent *event)
 
 void ControlHost::mouseMoveEvent(QMouseEvent *event)
 {
+    if (m_pointerWatch)
+        m_pointerWatch->stop();
     const QPoint pos = event->position().toPoint();
     Application->dispatch([&] { trackHover(pos); });
 }
@@ -506,12 +514,39 @@ void ControlHost::trackHover(QPoint pos)
         now->MouseEnter();
 }
 
+void ControlHost::watchPointerFrom(QPoint globalPos)
+{
+    m_releasedAt = globalPos;
+    if (!m_pointerWatch) {
+        m_pointerWatch = new QTimer(this);
+        m_pointerWatch->setInterval(50);
+        connect(m_pointerWatch, &QTimer::timeout, this, [this] {
+            if (QCursor::pos() == m_releasedAt)
+                return;
+            m_pointerWatch->stop();
+            // Back over the window, its own movement events take over.
+            if (rect().contains(mapFromGlobal(QCursor::pos())) || m_capture || m_captureIsHost)
+                return;
+            Application->dispatch([&] {
+                QPointer<TControl> old = m_hover;
+                m_hover = nullptr;
+                if (old)
+                    old->MouseLeave();
+            });
+        });
+    }
+    m_pointerWatch->start();
+}
+
 void ControlHost::leaveEvent(QEvent *)
 {
     // While a capture is held nobody is told; and a modal box that opens over
     // the window is no movement of the pointer: the control keeps its look
-    // until the pointer really moves.
+    // until the pointer really moves. Nor is the end of a capture outside
+    // the window (the pointer watch tells when the pointer moves on).
     if (m_capture || m_captureIsHost)
+        return;
+    if (m_pointerWatch && m_pointerWatch->isActive())
         return;
     if (QWidget *modal = QApplication::activeModalWidget(); modal && modal != window())
         return;

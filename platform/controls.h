@@ -12,6 +12,7 @@
 #include "platform/menus.h"
 
 class QPainter;
+class QTimer;
 class TWinControl;
 
 
@@ -260,10 +261,15 @@ private:
     TWinControl *menuOwner() const;
     void press(QMouseEvent *event, bool doubleClick);
     void trackHover(QPoint pos);
+    // Tells the control under the pointer that it left once the pointer
+    // moves away from `globalPos` outside the window.
+    void watchPointerFrom(QPoint globalPos);
 
     TWinControl *m_control;
     QPointer<TControl> m_capture;
     bool m_captureIsHost = false;
     bool m_doubleClickRelease = false;
     QPointer<TControl> m_hover;
+    QTimer *m_pointerWatch = nullptr;
+    QPoint m_releasedAt;
 };

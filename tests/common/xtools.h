@@ -3,8 +3,10 @@
 #pragma once
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QRect>
 #include <QRegularExpression>
 #include <QStringList>
@@ -119,14 +121,23 @@ namespace xt {
 class Player
 {
 public:
-    explicit Player(const QStringList &args = {})
+    explicit Player(const QStringList &args = {}, const QStringList &environment = {})
     {
+        if (!environment.isEmpty()) {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            for (const QString &pair : environment)
+                env.insert(pair.section(u'=', 0, 0), pair.section(u'=', 1));
+            m_process.setProcessEnvironment(env);
+        }
+        // The error stream goes to a file, read back at any time without an event loop.
+        m_errorFile = m_errorDir.filePath(u"stderr.txt"_s);
+        m_process.setStandardErrorFile(m_errorFile);
         m_process.start(QStringLiteral(KAVRO_APP), args);
         if (m_process.waitForStarted())
             m_window = waitWindow(u"Kavro"_s, m_process.processId());
         if (m_window.isEmpty())
             qWarning("the player shows no window: state %d, exit code %d, stderr: %s", int(m_process.state()),
-                     m_process.exitCode(), m_process.readAllStandardError().left(2000).constData());
+                     m_process.exitCode(), qPrintable(errors().left(2000)));
     }
     ~Player()
     {
@@ -151,6 +162,8 @@ public:
     // one, else directly (no window manager, no activation protocol).
     void activate()
     {
+        if (!hasWindowManager())
+            run(u"xdotool"_s, {u"windowraise"_s, m_window}); // nobody else brings it to the front
         run(u"xdotool"_s, {hasWindowManager() ? u"windowactivate"_s : u"windowfocus"_s, u"--sync"_s, m_window});
         QThread::msleep(100);
     }
@@ -161,9 +174,64 @@ public:
     }
     bool waitExit(int ms = 10000) { return m_process.waitForFinished(ms); }
 
+    // Everything the program has written to its standard error so far.
+    QString errors() const
+    {
+        QFile file(m_errorFile);
+        return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
+    }
+
+    // The program's open menus (override-redirect windows), on the screen.
+    QList<QRect> menus() const
+    {
+        // Searched by process alone: a menu's name is not always matched.
+        QList<QRect> rects;
+        const QStringList ids = run(u"xdotool"_s, {u"search"_s, u"--onlyvisible"_s, u"--pid"_s,
+                                                   QString::number(m_process.processId()), u""_s})
+                                    .split(u'\n', Qt::SkipEmptyParts);
+        for (const QString &id : ids)
+            if (run(u"xwininfo"_s, {u"-id"_s, id}).contains(u"Override Redirect State: yes"_s))
+                if (const QRect r = xt::geometry(id); r.width() > 20 && r.height() > 10)
+                    rects << r; // not Qt's own 1x1 helper windows
+        return rects;
+    }
+
+    // The error box: a window of the program captioned "Kavro" that is
+    // neither the player window nor a menu ("" when none shows).
+    QString errorBox() const
+    {
+        for (const QString &id : findWindows(u"Kavro"_s, m_process.processId()))
+            if (id != m_window && xt::geometry(id).size() != QSize(640, 70)
+                && !run(u"xwininfo"_s, {u"-id"_s, id}).contains(u"Override Redirect State: yes"_s))
+                return id;
+        return {};
+    }
+
+    // The open command from its shortcut: Ins, type the path, Return, and wait
+    // until the dialog has gone.
+    bool openFile(const QString &path)
+    {
+        activate();
+        keys(u"Insert"_s);
+        const QString title = u"Открыть файл мультимедиа"_s;
+        if (waitWindow(title, m_process.processId()).isEmpty())
+            return false;
+        run(u"xdotool"_s, {u"type"_s, u"--delay"_s, u"5"_s, path});
+        run(u"xdotool"_s, {u"key"_s, u"Return"_s});
+        QDeadlineTimer deadline(10000);
+        while (!findWindows(title, m_process.processId()).isEmpty())
+            if (deadline.hasExpired())
+                return false;
+            else
+                QThread::msleep(50);
+        return true;
+    }
+
 private:
     QProcess m_process;
     QString m_window;
+    QTemporaryDir m_errorDir;
+    QString m_errorFile;
 };
 
 inline void mouseMoveTo(QPoint p)
