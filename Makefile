@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= 2
 FUZZ_SECONDS ?= 180
 
-.PHONY: all setup build run test test-asan fuzz bench soak clean
+.PHONY: all setup build run test test-asan fuzz bench soak soak-lsan clean
 
 all: build
 
@@ -54,5 +54,13 @@ soak: setup
 	cmake --build build-bench -j$(JOBS) --target bench_soak
 	QT_QPA_PLATFORM=offscreen build-bench/bench/bench_soak 500 600
 
+# The 500 open/play/stop cycles under AddressSanitizer with leak detection:
+# any memory the program loses is reported when it ends, and fails the run.
+soak-lsan: setup
+	cmake -S . -B build-lsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVRO_SANITIZE=ON -DKAVRO_BENCH=ON -DBUILD_TESTING=OFF
+	cmake --build build-lsan -j$(JOBS) --target bench_soak
+	ASAN_OPTIONS=detect_leaks=1:new_delete_type_mismatch=0 LSAN_OPTIONS=suppressions=$(CURDIR)/bench/lsan.supp:print_suppressions=1 \
+	  QT_QPA_PLATFORM=offscreen build-lsan/bench/bench_soak 500 0
+
 clean:
-	rm -rf $(BUILD) build-asan build-fuzz
+	rm -rf $(BUILD) build-asan build-fuzz build-bench build-lsan

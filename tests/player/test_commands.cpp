@@ -206,6 +206,26 @@ private Q_SLOTS:
         QCOMPARE(m_nameBoxSeen, u" "_s);
     }
 
+    // The progress timer runs on while an error box is open: the gauge keeps
+    // following playback under it.
+    void gaugeMovesUnderAnErrorBox()
+    {
+        openCommand(m_tone);
+        run([&] { form().N31Click(nullptr); });
+        QTest::qWait(200);
+        int before = -1, during = -1;
+        auto seen = answerNextBox([&](QMessageBox *) {
+            before = form().Gauge1->Progress();
+            QTest::qWait(800);
+            during = form().Gauge1->Progress();
+        });
+        run([] { throw Exception(u"Что-то пошло не так!"_s); });
+        seen->stop();
+        QVERIFY(seen->seen);
+        QCOMPARE(seen->text, u"Что-то пошло не так!"_s);
+        QVERIFY2(during > before + 400, qPrintable(u"%1 -> %2"_s.arg(before).arg(during)));
+    }
+
     // A screen reader's press on a skin button issues the button's command.
     void accessiblePressIssuesTheCommand()
     {
