@@ -527,12 +527,7 @@ void ControlHost::watchPointerFrom(QPoint globalPos)
             // Back over the window, its own movement events take over.
             if (rect().contains(mapFromGlobal(QCursor::pos())) || m_capture || m_captureIsHost)
                 return;
-            Application->dispatch([&] {
-                QPointer<TControl> old = m_hover;
-                m_hover = nullptr;
-                if (old)
-                    old->MouseLeave();
-            });
+            leaveHovered();
         });
     }
     m_pointerWatch->start();
@@ -552,6 +547,11 @@ void ControlHost::leaveEvent(QEvent *)
         return;
     if (rect().contains(mapFromGlobal(QCursor::pos())))
         return;
+    leaveHovered();
+}
+
+void ControlHost::leaveHovered()
+{
     Application->dispatch([&] {
         QPointer<TControl> old = m_hover;
         m_hover = nullptr;

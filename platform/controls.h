@@ -264,6 +264,8 @@ private:
     // Tells the control under the pointer that it left once the pointer
     // moves away from `globalPos` outside the window.
     void watchPointerFrom(QPoint globalPos);
+    // The control under the pointer is told the pointer left it.
+    void leaveHovered();
 
     TWinControl *m_control;
     QPointer<TControl> m_capture;
