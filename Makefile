@@ -59,7 +59,7 @@ soak: setup
 soak-lsan: setup
 	cmake -S . -B build-lsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVRO_SANITIZE=ON -DKAVRO_BENCH=ON -DBUILD_TESTING=OFF
 	cmake --build build-lsan -j$(JOBS) --target bench_soak
-	ASAN_OPTIONS=detect_leaks=1:new_delete_type_mismatch=0 LSAN_OPTIONS=suppressions=$(CURDIR)/bench/lsan.supp:print_suppressions=1 \
+	ASAN_OPTIONS=detect_leaks=1:new_delete_type_mismatch=0:fast_unwind_on_malloc=0 LSAN_OPTIONS=suppressions=$(CURDIR)/bench/lsan.supp:print_suppressions=1 \
 	  QT_QPA_PLATFORM=offscreen build-lsan/bench/bench_soak 500 0
 
 clean:
