@@ -42,7 +42,7 @@ fuzz: setup
 bench: setup
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVRO_BENCH=ON -DBUILD_TESTING=OFF
 	cmake --build build-bench -j$(JOBS)
-	tests/with-xvfb.sh build-bench/bench/bench_startup
+	tests/with-xvfb.sh build-bench/bench/bench_startup 31
 	QT_QPA_PLATFORM=offscreen build-bench/bench/bench_gauge
 	tests/with-xvfb.sh build-bench/bench/bench_playback
 	tests/with-xvfb.sh build-bench/bench/bench_memory

@@ -46,14 +46,18 @@ static double median(std::vector<double> v)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    // bench_startup [RUNS [PROGRAM [REFERENCE]]]: other programs for an A/B
+    // comparison (two builds of the player, say); both must print the mark.
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 15;
+    const QString program = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral(KAVRO_APP);
+    const QString reference = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QStringLiteral(REF_APP);
     std::vector<double> ours, ref;
     // One warm-up each so that both start from a warm file cache.
-    measure(QStringLiteral(KAVRO_APP));
-    measure(QStringLiteral(REF_APP));
+    measure(program);
+    measure(reference);
     for (int i = 0; i < runs; ++i) {
-        ours.push_back(measure(QStringLiteral(KAVRO_APP)));
-        ref.push_back(measure(QStringLiteral(REF_APP)));
+        ours.push_back(measure(program));
+        ref.push_back(measure(reference));
     }
     if (std::count(ours.begin(), ours.end(), -1.0) || std::count(ref.begin(), ref.end(), -1.0)) {
         std::fprintf(stderr, "startup: a run showed no first paint\n");

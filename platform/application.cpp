@@ -8,6 +8,9 @@
 #include "platform/stdctrls.h"
 
 #include <QFileInfo>
+#include <fontconfig/fontconfig.h>
+#include <future>
+#include <mutex>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QSocketNotifier>
@@ -37,14 +40,33 @@ void onTerminationSignal(int)
 }
 } // namespace
 
+namespace {
+// Fonts are made ready on the other core while the main thread starts Qt and
+// builds the windows: reading the font configuration and resolving the faces
+// the forms use take several milliseconds that the first text painted (the
+// gauge's "0%") would otherwise wait for. The font configuration needs no Qt;
+// the font database waits until the application object exists.
+std::thread fontWarmUp;
+std::promise<void> applicationReady;
+} // namespace
+
 void TApplication::prepare()
 {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    if (!fontWarmUp.joinable())
+        fontWarmUp = std::thread([ready = applicationReady.get_future()]() mutable {
+            FcInit();
+            ready.wait();
+            TFont::warmUp();
+        });
 }
 
 TApplication::TApplication(int &argc, char **argv) : m_qapp(argc, argv)
 {
     Application = this;
+    static std::once_flag told;
+    if (fontWarmUp.joinable())
+        std::call_once(told, [] { applicationReady.set_value(); });
     // The program ends when its main window closes, not when the last one does.
     m_qapp.setQuitOnLastWindowClosed(false);
     m_qapp.installEventFilter(this);
@@ -61,6 +83,8 @@ TApplication::TApplication(int &argc, char **argv) : m_qapp(argc, argv)
 
 TApplication::~TApplication()
 {
+    if (fontWarmUp.joinable())
+        fontWarmUp.join();
     destroyForms();
     m_qapp.removeEventFilter(this);
     Application = nullptr;

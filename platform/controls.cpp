@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QCursor>
+#include <QFontMetrics>
 #include <QTimer>
 #include <QMouseEvent>
 #include <QPainter>
@@ -56,6 +57,17 @@ QString TFont::substitute(const QString &faceName)
     // asking the font database would load it on the way to the first paint.
     static const QStringList windowsFaces{u"System"_s, u"MS Sans Serif"_s, u"Tahoma"_s};
     return windowsFaces.contains(faceName) ? u"DejaVu Sans"_s : faceName;
+}
+
+void TFont::warmUp()
+{
+    for (const bool bold : {true, false}) {
+        QFont f(substitute(u"System"_s));
+        f.setPixelSize(13);
+        f.setBold(bold);
+        f.setHintingPreference(QFont::PreferFullHinting);
+        QFontMetrics(f).horizontalAdvance(u"0%"_s);
+    }
 }
 
 QFont TFont::qfont() const

@@ -46,6 +46,9 @@ public:
     QFont qfont() const;
     // The installed family used for a Windows face name.
     static QString substitute(const QString &faceName);
+    // Reads the font configuration and resolves the faces the forms use, so
+    // that the first text painted finds them ready. Safe on any thread.
+    static void warmUp();
 
 Q_SIGNALS:
     void changed();

@@ -5,9 +5,9 @@
 #include <QObject>
 #include <QString>
 
-struct _GstElement;
-struct _GstMessage;
-struct BusLink;
+#include <memory>
+
+class MediaEngine;
 
 // A generic media device in the manner of the classic media control interface:
 // open a file by name, ask for length, position and mode, play, pause, resume,
@@ -70,9 +70,9 @@ public:
     void close();
 
     bool isOpen() const;
-    QString fileName() const { return m_fileName; }
+    QString fileName() const;
     // The device type chosen from the file's extension at open; empty when closed.
-    QString deviceType() const { return m_deviceType; }
+    QString deviceType() const;
     // Length of the medium in ms; 0 while the service cannot tell it. Needs a device.
     int length() const;
     // Current position in ms; equals length() once the end is reached. Returns 0,
@@ -106,33 +106,10 @@ Q_SIGNALS:
     // Sent through the event loop when an operation that asked for a notice ends.
     void notify(MediaDevice::NotifyValue value);
 
-protected:
-    bool event(QEvent *event) override;
-
 private:
-    [[noreturn]] void raise(ErrorCode code, const QString &detail = {}) const;
-    void requireOpen() const;
-    void handleBusMessage(_GstMessage *message);
-    void postNotice(NotifyValue value);
-    // Sets the pipeline playing, returning at once, and asks for a notice.
-    bool startPlaying();
-    void cutPendingNotice(NotifyValue value);
-    bool pausePipeline();
-    bool seekPipelineToStart();
-    bool waitForAsyncDone();
-    void dropQueuedMessages();
-    int queryLength() const;
-    // A failed open names its file: that pipeline is let go off the UI thread.
-    void detachPipeline(const QByteArray &failedLocalName = QByteArray());
+    // The device in the media module, loaded and made at the first open;
+    // until then the device answers as a closed one.
+    MediaEngine &engine();
 
-    _GstElement *m_pipeline = nullptr;
-    BusLink *m_link = nullptr;
-    quint64 m_generation = 0;
-    QString m_fileName;
-    QString m_deviceType;
-    Mode m_mode = NotReady;
-    bool m_atEnd = false;
-    bool m_noticePending = false;
-    mutable int m_lengthMs = -1;
-    mutable int m_lastPositionMs = 0;
+    std::unique_ptr<MediaEngine> m_engine;
 };

@@ -2,10 +2,9 @@
 #include "platform/webbrowser.h"
 
 #include "platform/application.h"
+#include "platform/modules.h"
 #include "platform/webengine/webengine.h"
 
-#include <QDir>
-#include <QPluginLoader>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -25,16 +24,6 @@ Engine &engine()
 {
     static Engine e;
     return e;
-}
-
-// Where the module may be: beside the program, in its library folder once
-// installed, and in the build tree (for the tests).
-QStringList moduleCandidates()
-{
-    const QString app = QCoreApplication::applicationDirPath();
-    return {app + u"/kavro-webengine.so"_s, app + u"/../lib/kavro/kavro-webengine.so"_s,
-            QStringLiteral(KAVRO_WEBENGINE_INSTALL_DIR "/kavro-webengine.so"),
-            QStringLiteral(KAVRO_WEBENGINE_BUILD_DIR "/kavro-webengine.so")};
 }
 
 } // namespace
@@ -80,18 +69,9 @@ bool TWebBrowser::loadEngine()
     if (e.factory || e.tried)
         return e.factory != nullptr;
     e.tried = true;
-    for (const QString &path : moduleCandidates()) {
-        if (!QFileInfo::exists(path))
-            continue;
-        QPluginLoader loader(QDir::cleanPath(path));
-        if (auto *factory = qobject_cast<WebEngineFactory *>(loader.instance())) {
-            e.factory = factory;
-            break;
-        }
-        e.error = loader.errorString();
-    }
+    e.factory = qobject_cast<WebEngineFactory *>(loadModule(u"kavro-webengine.so"_s, &e.error));
     if (!e.factory && e.error.isEmpty())
-        e.error = u"The web engine module kavro-webengine.so was not found"_s;
+        e.error = u"The module kavro-webengine.so is not a web engine"_s;
     const auto waiting = std::exchange(e.waiting, {});
     for (const QPointer<TWebBrowser> &b : waiting)
         if (b)

@@ -120,7 +120,7 @@ void TestArtwork::format_data()
     QTest::addColumn<int>("kind");
     QTest::addColumn<QSize>("size");
 
-    for (const QString suffix : {QString(), QStringLiteral("@2x")}) {
+    for (const QString &suffix : {QString(), QStringLiteral("@2x")}) {
         const int k = suffix.isEmpty() ? 1 : 2;
         for (const ButtonSizes &b : kButtons) {
             const QString name = QString::fromLatin1(b.name);

@@ -8,6 +8,7 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 fail() { echo "FAIL: $*"; exit 1; }
 [ -x "$prefix/bin/kavro" ] || fail "no program in bin/"
 ls "$prefix"/lib*/kavro/kavro-webengine.so >/dev/null 2>&1 || fail "no web engine module"
+ls "$prefix"/lib*/kavro/kavro-media.so >/dev/null 2>&1 || fail "no media module"
 entry="$prefix/share/applications/kavro.desktop"
 [ -f "$entry" ] || fail "no menu entry"
 desktop-file-validate "$entry" || fail "the menu entry does not validate"
