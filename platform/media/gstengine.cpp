@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +18,7 @@
 #include <gst/gst.h>
 #include <gst/pbutils/pbutils.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -99,6 +101,17 @@ private:
     bool m_noticePending = false;
     mutable int m_lengthMs = -1;
     mutable int m_lastPositionMs = 0;
+    // Where a position query found playback, and whether it has been seen to
+    // move at the clock's pace since; valid for one stretch of playing.
+    struct Anchor
+    {
+        quint64 epoch = 0;
+        int positionMs = 0;
+        bool flowing = false;
+        QElapsedTimer clock;
+    };
+    quint64 m_playEpoch = 0;
+    mutable Anchor m_anchor;
 };
 
 // What the bus's sync handler needs from the device. The bus owns it and frees
@@ -669,9 +682,38 @@ int GstEngine::position() const
     // duration, and after seekToEnd the pipeline stands elsewhere: the end is ours.
     if (m_atEnd)
         return total;
-    gint64 ns = -1;
-    if (gst_element_query_position(m_pipeline, GST_FORMAT_TIME, &ns) && ns >= 0)
-        m_lastPositionMs = clampedMs(ns);
+    // A position query walks the whole pipeline (tens of microseconds, taken
+    // ten times a second by the progress tick). While playback is seen to flow
+    // at the clock's pace, the position is carried forward from a query by the
+    // time since, and asked again every second.
+    const bool playing = m_mode == Playing && m_anchor.epoch == m_playEpoch;
+    if (playing && m_anchor.flowing && m_anchor.clock.elapsed() < 1000) {
+        const int carried = m_anchor.positionMs + int(m_anchor.clock.elapsed());
+        m_lastPositionMs = std::max(m_lastPositionMs, carried);
+    } else {
+        gint64 ns = -1;
+        if (gst_element_query_position(m_pipeline, GST_FORMAT_TIME, &ns) && ns >= 0) {
+            const int queried = clampedMs(ns);
+            // Playing on, a query a few milliseconds behind what was carried
+            // forward does not move the position back.
+            m_lastPositionMs = playing && m_anchor.flowing && queried < m_lastPositionMs
+                                       && m_lastPositionMs - queried < 50
+                                   ? m_lastPositionMs
+                                   : queried;
+            if (m_mode != Playing) {
+                m_anchor = {};
+            } else if (!playing) {
+                m_anchor = {m_playEpoch, queried, false, {}};
+                m_anchor.clock.start();
+            } else if (m_anchor.clock.elapsed() >= 300) {
+                // Flowing: the position moved with the clock since the last anchor.
+                const double rate = double(queried - m_anchor.positionMs) / double(m_anchor.clock.elapsed());
+                m_anchor.flowing = rate > 0.95 && rate < 1.05;
+                m_anchor.positionMs = queried;
+                m_anchor.clock.start();
+            }
+        }
+    }
     // Unknown lengths (0) do not clamp; otherwise the position never passes the end.
     if (total > 0 && m_lastPositionMs > total)
         return total;
@@ -761,6 +803,7 @@ bool GstEngine::startPlaying()
         if (gst_element_set_state(m_pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
             return false;
         m_mode = Playing;
+        ++m_playEpoch; // the position is measured anew from here
     }
     cutPendingNotice(Superseded);
     m_noticePending = true;

@@ -260,6 +260,26 @@ private Q_SLOTS:
         QTest::qWait(500);
         const int position = device.position();
         QVERIFY2(position >= 300 && position <= 900, qPrintable(QString::number(position)));
+        // Polled as the progress tick does, for more than a second (so the
+        // position is also carried forward between queries): it never goes
+        // back, and keeps pace with the clock.
+        QElapsedTimer span;
+        span.start();
+        int last = device.position();
+        const int first = last;
+        while (span.elapsed() < 1200) {
+            QTest::qWait(100);
+            const int now = device.position();
+            QVERIFY2(now >= last, qPrintable(u"%1 after %2"_s.arg(now).arg(last)));
+            last = now;
+        }
+        const int moved = last - first, elapsed = int(span.elapsed());
+        QVERIFY2(qAbs(moved - elapsed) < 200, qPrintable(u"moved %1 ms in %2 ms"_s.arg(moved).arg(elapsed)));
+        // Paused, it stands still.
+        QVERIFY(device.pause());
+        const int paused = device.position();
+        QTest::qWait(300);
+        QCOMPARE(device.position(), paused);
     }
 
     void pauseHoldsAndResumeContinues()
