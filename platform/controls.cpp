@@ -61,12 +61,12 @@ QString TFont::substitute(const QString &faceName)
 
 void TFont::warmUp()
 {
-    for (const bool bold : {true, false}) {
-        QFont f(substitute(u"System"_s));
-        f.setPixelSize(13);
-        f.setBold(bold);
-        f.setHintingPreference(QFont::PreferFullHinting);
-        QFontMetrics(f).horizontalAdvance(u"0%"_s);
+    // The bold "System" face and the regular one of the other names; the
+    // engines themselves are per thread, the database and the matches are not.
+    for (const QString &face : {u"System"_s, u"MS Sans Serif"_s}) {
+        TFont font;
+        font.setName(face);
+        QFontMetrics(font.qfont()).horizontalAdvance(u"0%"_s);
     }
 }
 
